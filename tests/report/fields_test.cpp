@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "report/folder_report.h"
+
 namespace vantrel {
 namespace {
 
@@ -67,6 +69,14 @@ TEST(FieldTest, PadsOrKeepsTheFirstBytes) {
     EXPECT_EQ(FieldLeft(c.text, c.width), c.left);
     EXPECT_EQ(FieldRight(c.text, c.width), c.right);
   }
+}
+
+TEST(SizeColumnTest, ShowsEveryDigitOfLargeSizes) {
+  EXPECT_EQ(FormatSizeColumn(0), "          00");
+  EXPECT_EQ(FormatSizeColumn(1234), "       1,234");
+  EXPECT_EQ(FormatSizeColumn(999999999), " 999,999,999");
+  EXPECT_EQ(FormatSizeColumn(1000000000), "1,000,000,000");
+  EXPECT_EQ(FormatSizeColumn(3221225472ULL), "3,221,225,472");
 }
 
 }  // namespace

@@ -1,0 +1,190 @@
+#include "report/folder_report.h"
+
+#include <algorithm>
+#include <new>
+#include <optional>
+
+#include "report/fields.h"
+#include "report/folder_header.h"
+
+namespace vantrel {
+namespace {
+
+bool IsSkipped(const FindEntry& entry) {
+  constexpr std::uint32_t kUnlisted = kAttributeHidden | kAttributeSystem | kAttributeDirectory;
+  return (entry.attributes & kUnlisted) != 0 || entry.name == "." || entry.name == "..";
+}
+
+// The directory listing, one accepted entry at a time. A failure at any point, the normal end
+// included, closes the listing quietly: the rows read so far stand.
+class DirectoryQuery {
+ public:
+  DirectoryQuery(FileSystem& fileSystem, ErrorRecord& errors)
+      : fileSystem_(fileSystem), errors_(errors) {}
+  ~DirectoryQuery() {
+    if (open_) fileSystem_.FindClose();
+  }
+  DirectoryQuery(const DirectoryQuery&) = delete;
+  DirectoryQuery& operator=(const DirectoryQuery&) = delete;
+
+  std::optional<FindEntry> First(std::string_view mask) {
+    errors_.Clear();
+    FindEntry entry;
+    const OsError error = fileSystem_.FindFirst(std::string(mask), entry);
+    if (error != kErrorNone) {
+      errors_.Note(error);
+      return std::nullopt;
+    }
+    open_ = true;
+    return SkipUnlisted(std::move(entry));
+  }
+
+  std::optional<FindEntry> Next() {
+    if (!open_) return std::nullopt;
+    errors_.Clear();
+    FindEntry entry;
+    if (!Fetch(entry)) return std::nullopt;
+    return SkipUnlisted(std::move(entry));
+  }
+
+ private:
+  std::optional<FindEntry> SkipUnlisted(FindEntry entry) {
+    while (IsSkipped(entry)) {
+      if (!Fetch(entry)) return std::nullopt;
+    }
+    return entry;
+  }
+
+  bool Fetch(FindEntry& entry) {
+    const OsError error = fileSystem_.FindNext(entry);
+    if (error == kErrorNone) return true;
+    errors_.Note(error);
+    fileSystem_.FindClose();
+    open_ = false;
+    return false;
+  }
+
+  FileSystem& fileSystem_;
+  ErrorRecord& errors_;
+  bool open_ = false;
+};
+
+// A folder file held open for one row; closed on every path out of the row's reading.
+class OpenFolderFile {
+ public:
+  OpenFolderFile(FileSystem& fileSystem, const std::string& name) : fileSystem_(fileSystem) {
+    error_ = fileSystem_.Open(name, file_);
+  }
+  ~OpenFolderFile() {
+    if (error_ == kErrorNone) fileSystem_.Close(file_.id);
+  }
+  OpenFolderFile(const OpenFolderFile&) = delete;
+  OpenFolderFile& operator=(const OpenFolderFile&) = delete;
+
+  OsError error() const { return error_; }
+  const OpenedFile& file() const { return file_; }
+
+ private:
+  FileSystem& fileSystem_;
+  OpenedFile file_;
+  OsError error_ = kErrorNone;
+};
+
+bool HasWildcard(const std::string& name) {
+  return name.find_first_of("*?") != std::string::npos;
+}
+
+// Reads size and header of one folder. On failure the row keeps the listing's size and says
+// why it could not be read; it never shows bytes of another folder.
+OsError ReadFolder(FileSystem& fileSystem, FolderRow& row, ErrorRecord& errors) {
+  // The platform would treat these as a pattern, not as this file.
+  if (HasWildcard(row.name)) return kErrorInvalidName;
+
+  const OpenFolderFile folder(fileSystem, row.name);
+  if (folder.error() != kErrorNone) return folder.error();
+  if (!folder.file().isDiskFile) return kErrorBadFileType;
+
+  std::uint64_t size = 0;
+  const OsError sizeError = fileSystem.Size(folder.file().id, size);
+  if (sizeError == kErrorNone) {
+    row.size = size;
+  } else {
+    errors.Note(sizeError);
+  }
+
+  FolderHeader header;
+  std::size_t bytesRead = 0;
+  const OsError readError = fileSystem.ReadAt(folder.file().id, 0, header.bytes, bytesRead);
+  if (readError != kErrorNone) return readError;
+  // A short file: what lies past its end reads as 0, whatever the read left in the buffer.
+  std::fill(
+      header.bytes.begin() + static_cast<std::ptrdiff_t>(std::min(bytesRead, kFolderHeaderSize)),
+      header.bytes.end(), 0);
+
+  row.identifier = FolderIdentifier(header);
+  row.friendlyName = FriendlyName(header);
+  return kErrorNone;
+}
+
+}  // namespace
+
+std::string FormatSizeColumn(std::uint64_t size) {
+  // Folder files never come near 2^63 bytes, so the signed conversion is exact.
+  std::string digits = FormatGrouped(static_cast<std::int64_t>(size));
+  if (digits.size() > kColumnWidth) return digits;
+  return FieldRight(digits, kColumnWidth);
+}
+
+void AppendFolderRow(FolderReport& report, const FolderRow& row) {
+  // Built apart first, so running out of memory midway never leaves half a line.
+  std::string line = FieldLeft(row.name, kColumnWidth);
+  line += '\t';
+  line += row.identifier;
+  line += '\t';
+  line += FormatSizeColumn(row.size);
+  line += '\t';
+  line += row.friendlyName;
+  line += "\r\n";
+  report += line;
+}
+
+std::string UnreadableNote(OsError error) {
+  switch (error) {
+    case kErrorSharingViolation:
+    case kErrorLockViolation:
+      return "(could not be read: in use by another program)";
+    case kErrorAccessDenied:
+      return "(could not be read: access denied)";
+    case kErrorInvalidName:
+      return "(could not be read: invalid name)";
+    case kErrorFileNotFound:
+    case kErrorPathNotFound:
+      return "(could not be read: no longer there)";
+    case kErrorBadFileType:
+      return "(could not be read: not a disk file)";
+    default:
+      return "(could not be read)";
+  }
+}
+
+FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors) {
+  FolderReport report(kReportHeading);
+  DirectoryQuery query(fileSystem, errors);
+  for (auto entry = query.First(kFolderMask); entry; entry = query.Next()) {
+    try {
+      FolderRow row{.name = std::move(entry->name), .size = entry->size};
+      const OsError failure = ReadFolder(fileSystem, row, errors);
+      if (failure != kErrorNone) {
+        errors.Note(failure);
+        row.friendlyName = UnreadableNote(failure);
+      }
+      AppendFolderRow(report, row);
+    } catch (const std::bad_alloc&) {
+      // Out of memory for this row: the report keeps what it has and the scan goes on.
+      errors.Note(kErrorTextStorage);
+    }
+  }
+  return report;
+}
+
+}  // namespace vantrel

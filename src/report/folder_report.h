@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "app/error_record.h"
+#include "report/file_system.h"
+
+namespace vantrel {
+
+// The report text: the heading line, then one line per folder file, each ended by CR LF.
+using FolderReport = std::string;
+
+inline constexpr std::string_view kFolderMask = "*.PMM";
+inline constexpr std::size_t kColumnWidth = 12;
+inline constexpr std::string_view kReportHeading =
+    "Foldername  \tIdentifier            \t        Size\tFriendly Name\r\n";
+static_assert(kReportHeading.size() == 64);
+
+// One report line before it is laid out.
+struct FolderRow {
+  std::string name;
+  std::string identifier;
+  std::uint64_t size = 0;
+  std::string friendlyName;
+};
+
+// The size column: grouped digits right-aligned in 12 bytes, or the whole text when it is
+// longer, so a size is never shown cut.
+std::string FormatSizeColumn(std::uint64_t size);
+
+void AppendFolderRow(FolderReport& report, const FolderRow& row);
+
+// The friendly-name column of a folder that could not be read, saying why where it can.
+std::string UnreadableNote(OsError error);
+
+// Lists the "*.PMM" files of the current directory in the platform's order and reads each
+// one's header. Never writes to a folder; failures end up in the rows and in `errors`.
+FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors);
+
+}  // namespace vantrel
