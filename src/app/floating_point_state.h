@@ -29,17 +29,47 @@ inline std::uint16_t X87ControlWord() noexcept {
       return word;
 }
 
-// Saves the floating-point environment (control and status words, SSE state) and puts it back
-// when the scope ends, so a platform call cannot leave the program in another mode.
+// Saves the floating-point environment (x87 control, status and tag words, and the SSE control
+// and status register) and puts it back when the scope ends, so a platform call cannot leave
+// the program in another mode. On x86 with GCC it is read directly: MinGW's fegetenv asks the
+// CPU for its features on every call, and that question is costly inside virtual machines.
 class SavedFloatingPointState {
  public:
-  SavedFloatingPointState() noexcept { std::fegetenv(&saved_); }
-  ~SavedFloatingPointState() { std::fesetenv(&saved_); }
+  SavedFloatingPointState() noexcept { Save(); }
+  ~SavedFloatingPointState() { Restore(); }
   SavedFloatingPointState(const SavedFloatingPointState&) = delete;
   SavedFloatingPointState& operator=(const SavedFloatingPointState&) = delete;
 
  private:
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+  void Save() noexcept {
+    // fnstenv masks every exception as a side effect; fldenv undoes that.
+    asm volatile("fnstenv %0\n\tfldenv %0" : "=m"(x87_));
+    if (HasSse()) asm volatile("stmxcsr %0" : "=m"(mxcsr_));
+  }
+  void Restore() noexcept {
+    asm volatile("fldenv %0" : : "m"(x87_));
+    if (HasSse()) asm volatile("ldmxcsr %0" : : "m"(mxcsr_));
+  }
+  static bool HasSse() noexcept {
+    static const bool present = __builtin_cpu_supports("sse");
+    return present;
+  }
+
+  struct {
+    unsigned char bytes[28];
+  } x87_;
+  std::uint32_t mxcsr_ = 0;
+#else
+  void Save() noexcept {
+    std::fegetenv(&saved_);
+  }
+  void Restore() noexcept {
+    std::fesetenv(&saved_);
+  }
+
   std::fenv_t saved_;
+#endif
 };
 
 }  // namespace vantrel
