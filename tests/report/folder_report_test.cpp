@@ -5,22 +5,13 @@
 #include <string>
 
 #include "fake_file_system.h"
+#include "support/folder_text.h"
 
 namespace vantrel {
 namespace {
 
-// A header with `name` at offset 0 and `identifier` at offset 86, both NUL-terminated.
-std::string Header(const std::string& name, const std::string& identifier) {
-  std::string header(128, '\0');
-  header.replace(0, name.size(), name);
-  header.replace(86, identifier.size(), identifier);
-  return header;
-}
-
-std::string Row(const std::string& name, const std::string& identifier, const std::string& size,
-                const std::string& friendlyName) {
-  return name + "\t" + identifier + "\t" + size + "\t" + friendlyName + "\r\n";
-}
+using testing::FolderFileHeader;
+using testing::ReportRow;
 
 FolderReport Scan(FakeFileSystem& fileSystem, ErrorRecord* errors = nullptr) {
   ErrorRecord local;
@@ -39,7 +30,7 @@ TEST(FolderReportTest, EmptyDirectoryGivesTheHeadingAlone) {
 
 TEST(FolderReportTest, RowLayout) {
   FakeFileSystem fileSystem;
-  std::string content = Header("Inbox", "ID0001");
+  std::string content = FolderFileHeader("Inbox", "ID0001");
   content.resize(1234, 'm');
   fileSystem.files = {{.name = "ELEVEN1.PMM", .content = content}};
 
@@ -53,17 +44,17 @@ TEST(FolderReportTest, SkipsHiddenSystemAndDirectoryEntriesInPlatformOrder) {
   FakeFileSystem fileSystem;
   fileSystem.files = {
       {.name = "HIDDEN.PMM", .attributes = kAttributeHidden},
-      {.name = "Z.PMM", .content = Header("zed", "")},
+      {.name = "Z.PMM", .content = FolderFileHeader("zed", "")},
       {.name = "SYS.PMM", .attributes = kAttributeSystem},
       {.name = "DIR.PMM", .attributes = kAttributeDirectory},
       {.name = ".", .attributes = 0},
       {.name = "..", .attributes = 0},
-      {.name = "A.PMM", .content = Header("ay", ""), .attributes = kAttributeReadOnly},
+      {.name = "A.PMM", .content = FolderFileHeader("ay", ""), .attributes = kAttributeReadOnly},
       {.name = "LAST.PMM", .attributes = kAttributeHidden | kAttributeReadOnly},
   };
   EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) +
-                                  Row("Z.PMM       ", "", "         128", "zed") +
-                                  Row("A.PMM       ", "", "         128", "ay"));
+                                  ReportRow("Z.PMM       ", "", "         128", "zed") +
+                                  ReportRow("A.PMM       ", "", "         128", "ay"));
   EXPECT_EQ(fileSystem.findCloses, 1);
   EXPECT_EQ(fileSystem.filesOpen, 0);
 }
@@ -81,41 +72,44 @@ TEST(FolderReportTest, UnreadableFoldersSayWhyAndShowTheirListedSize) {
   const FailedRowCase cases[] = {
       {"held open by the mail client",
        {.name = "BUSY.PMM", .listedSize = 5000, .openError = kErrorSharingViolation},
-       Row("BUSY.PMM    ", "", "       5,000", "(could not be read: in use by another program)"),
+       ReportRow("BUSY.PMM    ", "", "       5,000",
+                 "(could not be read: in use by another program)"),
        true},
       {"access denied",
        {.name = "LOCKED.PMM", .listedSize = 10, .openError = kErrorAccessDenied},
-       Row("LOCKED.PMM  ", "", "          10", "(could not be read: access denied)"),
+       ReportRow("LOCKED.PMM  ", "", "          10", "(could not be read: access denied)"),
        true},
       {"removed after the listing",
        {.name = "GONE.PMM", .listedSize = 77, .openError = kErrorFileNotFound},
-       Row("GONE.PMM    ", "", "          77", "(could not be read: no longer there)"),
+       ReportRow("GONE.PMM    ", "", "          77", "(could not be read: no longer there)"),
        true},
       {"wildcard in the name",
-       {.name = "?.PMM", .content = Header("never", "read")},
-       Row("?.PMM       ", "", "         128", "(could not be read: invalid name)"),
+       {.name = "?.PMM", .content = FolderFileHeader("never", "read")},
+       ReportRow("?.PMM       ", "", "         128", "(could not be read: invalid name)"),
        false},
       {"read fails",
        {.name = "BADREAD.PMM", .content = std::string(300, 'r'), .readError = 23},
-       Row("BADREAD.PMM ", "", "         300", "(could not be read)"),
+       ReportRow("BADREAD.PMM ", "", "         300", "(could not be read)"),
        true},
       {"not a disk file",
        {.name = "CON.PMM", .listedSize = 0, .diskFile = false},
-       Row("CON.PMM     ", "", "          00", "(could not be read: not a disk file)"),
+       ReportRow("CON.PMM     ", "", "          00", "(could not be read: not a disk file)"),
        true},
       {"3 GiB and busy",
        {.name = "HUGE.PMM", .listedSize = 3221225472ULL, .openError = kErrorLockViolation},
-       Row("HUGE.PMM    ", "", "3,221,225,472", "(could not be read: in use by another program)"),
+       ReportRow("HUGE.PMM    ", "", "3,221,225,472",
+                 "(could not be read: in use by another program)"),
        true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeFileSystem fileSystem;
-    fileSystem.files = {{.name = "GOOD.PMM", .content = Header("Good name", "GOOD-ID")}, c.file};
+    fileSystem.files = {{.name = "GOOD.PMM", .content = FolderFileHeader("Good name", "GOOD-ID")},
+                        c.file};
     ErrorRecord errors;
     const FolderReport report = Scan(fileSystem, &errors);
     EXPECT_EQ(report, std::string(kReportHeading) +
-                          Row("GOOD.PMM    ", "GOOD-ID", "         128", "Good name") +
+                          ReportRow("GOOD.PMM    ", "GOOD-ID", "         128", "Good name") +
                           c.expectedRow);
     EXPECT_EQ(fileSystem.opened.size(), c.opened ? 2u : 1u);
     EXPECT_EQ(fileSystem.filesOpen, 0);
@@ -125,32 +119,33 @@ TEST(FolderReportTest, UnreadableFoldersSayWhyAndShowTheirListedSize) {
 TEST(FolderReportTest, FailedSizeQueryKeepsTheListedSize) {
   FakeFileSystem fileSystem;
   fileSystem.files = {{.name = "S.PMM",
-                       .content = Header("sized", "S1"),
+                       .content = FolderFileHeader("sized", "S1"),
                        .listedSize = 2000,
                        .sizeError = kErrorAccessDenied}};
   EXPECT_EQ(Scan(fileSystem),
-            std::string(kReportHeading) + Row("S.PMM       ", "S1", "       2,000", "sized"));
+            std::string(kReportHeading) + ReportRow("S.PMM       ", "S1", "       2,000", "sized"));
 }
 
 TEST(FolderReportTest, ShortFileReadsAsZeroPastItsEnd) {
   FakeFileSystem fileSystem;
   fileSystem.files = {{.name = "SHORT.PMM", .content = std::string(50, 's')},
                       {.name = "EMPTY.PMM"}};
-  EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) +
-                                  Row("SHORT.PMM   ", "", "          50", std::string(50, 's')) +
-                                  Row("EMPTY.PMM   ", "", "          00", ""));
+  EXPECT_EQ(Scan(fileSystem),
+            std::string(kReportHeading) +
+                ReportRow("SHORT.PMM   ", "", "          50", std::string(50, 's')) +
+                ReportRow("EMPTY.PMM   ", "", "          00", ""));
 }
 
 TEST(FolderReportTest, ListingThatBreaksMidwayKeepsTheRowsSoFar) {
   FakeFileSystem fileSystem;
-  fileSystem.files = {{.name = "ONE.PMM", .content = Header("one", "1")},
-                      {.name = "TWO.PMM", .content = Header("two", "2")},
-                      {.name = "THREE.PMM", .content = Header("three", "3")}};
+  fileSystem.files = {{.name = "ONE.PMM", .content = FolderFileHeader("one", "1")},
+                      {.name = "TWO.PMM", .content = FolderFileHeader("two", "2")},
+                      {.name = "THREE.PMM", .content = FolderFileHeader("three", "3")}};
   fileSystem.listingFailsAt = 2;
   ErrorRecord errors;
   EXPECT_EQ(Scan(fileSystem, &errors), std::string(kReportHeading) +
-                                           Row("ONE.PMM     ", "1", "         128", "one") +
-                                           Row("TWO.PMM     ", "2", "         128", "two"));
+                                           ReportRow("ONE.PMM     ", "1", "         128", "one") +
+                                           ReportRow("TWO.PMM     ", "2", "         128", "two"));
   EXPECT_EQ(errors.error, fileSystem.listingError);
   EXPECT_EQ(fileSystem.findCloses, 1);
 }
@@ -158,19 +153,20 @@ TEST(FolderReportTest, ListingThatBreaksMidwayKeepsTheRowsSoFar) {
 TEST(FolderReportTest, LongNamesAreCutInTheColumnButOpenedWhole) {
   const std::string longName = std::string(300, 'L') + ".PMM";
   FakeFileSystem fileSystem;
-  fileSystem.files = {{.name = longName, .content = Header("long", "LONG")}};
-  EXPECT_EQ(Scan(fileSystem),
-            std::string(kReportHeading) + Row("LLLLLLLLLLLL", "LONG", "         128", "long"));
+  fileSystem.files = {{.name = longName, .content = FolderFileHeader("long", "LONG")}};
+  EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) +
+                                  ReportRow("LLLLLLLLLLLL", "LONG", "         128", "long"));
   ASSERT_EQ(fileSystem.opened.size(), 1u);
   EXPECT_EQ(fileSystem.opened[0], longName);
 }
 
 TEST(FolderReportTest, HeaderTextsAreCopiedByteForByte) {
   FakeFileSystem fileSystem;
-  fileSystem.files = {{.name = "RAW.PMM", .content = Header("tab\there\r\nnext\xE9", "id\t1")}};
+  fileSystem.files = {
+      {.name = "RAW.PMM", .content = FolderFileHeader("tab\there\r\nnext\xE9", "id\t1")}};
   EXPECT_EQ(Scan(fileSystem),
             std::string(kReportHeading) +
-                Row("RAW.PMM     ", "id\t1", "         128", "tab\there\r\nnext\xE9"));
+                ReportRow("RAW.PMM     ", "id\t1", "         128", "tab\there\r\nnext\xE9"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/floating_point_state.h"
 #include "report/guarded_call.h"
 #include "report/win32_file_system.h"
+#include "support/folder_text.h"
 #include "support/temp_directory.h"
 
 namespace vantrel {
@@ -17,17 +18,8 @@ namespace {
 using testing::CurrentDirectoryScope;
 using testing::TempDirectory;
 
-std::string Header(const std::string& name, const std::string& identifier) {
-  std::string header(128, '\0');
-  header.replace(0, name.size(), name);
-  header.replace(86, identifier.size(), identifier);
-  return header;
-}
-
-std::string Row(const std::string& name, const std::string& identifier, const std::string& size,
-                const std::string& friendlyName) {
-  return name + "\t" + identifier + "\t" + size + "\t" + friendlyName + "\r\n";
-}
+using testing::FolderFileHeader;
+using testing::ReportRow;
 
 // Holds a file open as a mail client might, for a test's scope.
 class HeldFile {
@@ -49,40 +41,40 @@ class HeldFile {
 // the listing delivers; the order is the platform's and is taken from its own listing.
 TEST(Win32ScanTest, ReportOfARealDirectoryMatchesByteForByte) {
   TempDirectory dir;
-  std::string inbox = Header("Inbox", "6047572E:6F49:FOL01355");
+  std::string inbox = FolderFileHeader("Inbox", "6047572E:6F49:FOL01355");
   inbox += "From: someone\r\n\r\nHello\r\n\x1A";
   dir.Write("INBOX.PMM", inbox);
   dir.Write("EMPTY.PMM", "");
   dir.Write("FIFTY.PMM", std::string(50, 'f'));
   dir.Write("NONUL.PMM", std::string(200, 'n'));
-  dir.Write(".DOTTED.PMM", Header("dot", "files are hidden"));
-  dir.Write("HIDDEN.PMM", Header("hidden", ""));
+  dir.Write(".DOTTED.PMM", FolderFileHeader("dot", "files are hidden"));
+  dir.Write("HIDDEN.PMM", FolderFileHeader("hidden", ""));
   dir.SetAttributes("HIDDEN.PMM", FILE_ATTRIBUTE_HIDDEN);
   dir.MakeDirectory("X.PMM");
-  dir.Write("READONLY.PMM", Header("Read only", "RO1"));
+  dir.Write("READONLY.PMM", FolderFileHeader("Read only", "RO1"));
   dir.SetAttributes("READONLY.PMM", FILE_ATTRIBUTE_READONLY);
-  dir.Write("BUSY.PMM", Header("Busy", "B1") + std::string(872, 'b'));
-  dir.Write("SPARSE3G.PMM", Header("Archive 2019", "ARC"));
+  dir.Write("BUSY.PMM", FolderFileHeader("Busy", "B1") + std::string(872, 'b'));
+  dir.Write("SPARSE3G.PMM", FolderFileHeader("Archive 2019", "ARC"));
   dir.Extend("SPARSE3G.PMM", 3221225472ULL);
-  dir.Write("BILLION.PMM", Header("Big", "BIG"));
+  dir.Write("BILLION.PMM", FolderFileHeader("Big", "BIG"));
   dir.Extend("BILLION.PMM", 1000000000ULL);
-  dir.Write("LONGFOLDERNAME.PMM", Header("Long", "L"));
-  dir.Write("lower.pmm", Header("Lower case", "lc"));
+  dir.Write("LONGFOLDERNAME.PMM", FolderFileHeader("Long", "L"));
+  dir.Write("lower.pmm", FolderFileHeader("Lower case", "lc"));
   dir.Write("NOTES.TXT", "not a folder");
 
   const std::map<std::string, std::string> expectedRows = {
-      {"INBOX.PMM", Row("INBOX.PMM   ", "6047572E:6F49:FOL01355", "         153", "Inbox")},
-      {"EMPTY.PMM", Row("EMPTY.PMM   ", "", "          00", "")},
-      {"FIFTY.PMM", Row("FIFTY.PMM   ", "", "          50", std::string(50, 'f'))},
+      {"INBOX.PMM", ReportRow("INBOX.PMM   ", "6047572E:6F49:FOL01355", "         153", "Inbox")},
+      {"EMPTY.PMM", ReportRow("EMPTY.PMM   ", "", "          00", "")},
+      {"FIFTY.PMM", ReportRow("FIFTY.PMM   ", "", "          50", std::string(50, 'f'))},
       {"NONUL.PMM",
-       Row("NONUL.PMM   ", std::string(41, 'n'), "         200", std::string(127, 'n'))},
-      {"READONLY.PMM", Row("READONLY.PMM", "RO1", "         128", "Read only")},
-      {"BUSY.PMM",
-       Row("BUSY.PMM    ", "", "       1,000", "(could not be read: in use by another program)")},
-      {"SPARSE3G.PMM", Row("SPARSE3G.PMM", "ARC", "3,221,225,472", "Archive 2019")},
-      {"BILLION.PMM", Row("BILLION.PMM ", "BIG", "1,000,000,000", "Big")},
-      {"LONGFOLDERNAME.PMM", Row("LONGFOLDERNA", "L", "         128", "Long")},
-      {"lower.pmm", Row("lower.pmm   ", "lc", "         128", "Lower case")},
+       ReportRow("NONUL.PMM   ", std::string(41, 'n'), "         200", std::string(127, 'n'))},
+      {"READONLY.PMM", ReportRow("READONLY.PMM", "RO1", "         128", "Read only")},
+      {"BUSY.PMM", ReportRow("BUSY.PMM    ", "", "       1,000",
+                             "(could not be read: in use by another program)")},
+      {"SPARSE3G.PMM", ReportRow("SPARSE3G.PMM", "ARC", "3,221,225,472", "Archive 2019")},
+      {"BILLION.PMM", ReportRow("BILLION.PMM ", "BIG", "1,000,000,000", "Big")},
+      {"LONGFOLDERNAME.PMM", ReportRow("LONGFOLDERNA", "L", "         128", "Long")},
+      {"lower.pmm", ReportRow("lower.pmm   ", "lc", "         128", "Lower case")},
   };
 
   const CurrentDirectoryScope inDirectory(dir.path());
@@ -125,13 +117,13 @@ TEST(Win32ScanTest, NameTheAnsiCodePageCannotHoldIsRefusedWithoutAnOpen) {
   const CurrentDirectoryScope inDirectory(dir.path());
   ErrorRecord errors;
   const FolderReport report = BuildFolderReport(errors);
-  EXPECT_EQ(report, std::string(kReportHeading) + Row("??.PMM      ", "", "          10",
-                                                      "(could not be read: invalid name)"));
+  EXPECT_EQ(report, std::string(kReportHeading) + ReportRow("??.PMM      ", "", "          10",
+                                                            "(could not be read: invalid name)"));
 }
 
 TEST(Win32FileSystemTest, OpenNeverCreatesAndLetsTheMailClientIn) {
   TempDirectory dir;
-  dir.Write("HERE.PMM", Header("Here", "H"));
+  dir.Write("HERE.PMM", FolderFileHeader("Here", "H"));
   const CurrentDirectoryScope inDirectory(dir.path());
   Win32FileSystem fileSystem;
 

@@ -1,0 +1,52 @@
+#include "bench/bench_support.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "support/folder_text.h"
+
+namespace vantrel::bench {
+
+std::size_t BareScanLoop() {
+  std::size_t bytes = 0;
+  WIN32_FIND_DATAA data;
+  const HANDLE search = FindFirstFileA("*.PMM", &data);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const HANDLE file =
+        CreateFileA(data.cFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    char header[128];
+    DWORD read = 0;
+    ReadFile(file, header, sizeof header, &read, nullptr);
+    bytes += read;
+    CloseHandle(file);
+  } while (FindNextFileA(search, &data));
+  FindClose(search);
+  return bytes;
+}
+
+double Seconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+void WriteNumberedFolders(const testing::TempDirectory& dir, int count) {
+  for (int i = 0; i < count; ++i) {
+    const std::string header = testing::FolderFileHeader(
+        "Folder number " + std::to_string(i), "6047572E:6F49:FOL" + std::to_string(10000 + i));
+    dir.Write("F" + std::to_string(i) + ".PMM", header + "Message body\r\n\x1A");
+  }
+}
+
+}  // namespace vantrel::bench
