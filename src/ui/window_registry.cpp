@@ -43,7 +43,7 @@ std::optional<WindowRecord> WindowRegistry::StartModalRun(HWND__* dialog, Dialog
                                                           std::int32_t* result) noexcept {
   const std::lock_guard<SpinLock> lock(lock_);
   Entry* entry = FindLocked(dialog);
-  if (entry == nullptr) return std::nullopt;
+  if (entry == nullptr || entry->record.isControl) return std::nullopt;
   entry->record.callback = callback;
   entry->record.result = result;
   return entry->record;

@@ -25,8 +25,8 @@ class WindowRegistry {
 
   std::optional<WindowRecord> Find(HWND__* window) const noexcept;
 
-  // Binds a dialog to its modal run and hands out the updated record; empty when the dialog
-  // has no record.
+  // Binds a dialog to its modal run and hands out the updated record; empty when there is no
+  // dialog record for the handle (a control's record keeps its callback).
   std::optional<WindowRecord> StartModalRun(HWND__* dialog, DialogCallback callback,
                                             std::int32_t* result) noexcept;
 

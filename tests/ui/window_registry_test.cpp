@@ -56,6 +56,10 @@ TEST(WindowRegistryTest, ModalRunIsRecordedOnTheDialog) {
   WindowRegistry registry;
   std::int32_t result = 42;
   EXPECT_FALSE(registry.StartModalRun(Handle(0x10), SomeCallback, &result).has_value());
+  ASSERT_TRUE(registry.Register(Control(0x20, 0x10)));
+  EXPECT_FALSE(registry.StartModalRun(Handle(0x20), nullptr, &result).has_value());
+  EXPECT_EQ(registry.Find(Handle(0x20))->callback, &SomeCallback);
+  EXPECT_EQ(registry.Find(Handle(0x20))->result, nullptr);
 
   ASSERT_TRUE(registry.Register(Dialog(0x10)));
   EXPECT_EQ(registry.Find(Handle(0x10))->result, nullptr);
