@@ -15,4 +15,15 @@ using ControlCallback = std::intptr_t (*)(HWND__* dialog, std::uint32_t message,
 using DialogCallback = std::intptr_t (*)(HWND__* dialog, std::uint32_t message,
                                          std::uintptr_t wParam, std::intptr_t lParam);
 
+// Calls a program routine for the platform. An exception must not unwind through the
+// platform's frames, so one that escapes counts as "not consumed".
+inline std::intptr_t CallGuarded(ControlCallback callback, HWND__* dialog, std::uint32_t message,
+                                 std::uintptr_t wParam, std::intptr_t lParam) noexcept {
+  try {
+    return callback(dialog, message, wParam, lParam);
+  } catch (...) {
+    return 0;
+  }
+}
+
 }  // namespace vantrel

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ui/dialog_style.h"
@@ -71,18 +70,14 @@ TEST(DialogStyleTest, DefaultsForcedBitsAndCentring) {
 }
 
 TEST(DialogStyleTest, ShowCommandComesFromTheStyleAsGiven) {
-  EXPECT_EQ(ShowCommandFor(0), kShowNormal);
-  EXPECT_EQ(ShowCommandFor(0x000A0000), kShowNormal);
-  EXPECT_EQ(ShowCommandFor(kStyleMaximize), kShowMaximized);
-  EXPECT_EQ(ShowCommandFor(kStyleMinimize), kShowMinimized);
-  EXPECT_EQ(ShowCommandFor(kStyleMaximize | kStyleMinimize), kShowMaximized);
-
-  EXPECT_EQ(kShowMaximized, 3);
-  EXPECT_EQ(kShowMinimized, 6);
-  EXPECT_EQ(kShowNormal, 5);
-  EXPECT_EQ(SizeTypeFor(kShowMaximized), 2u);
-  EXPECT_EQ(SizeTypeFor(kShowMinimized), 1u);
-  EXPECT_EQ(SizeTypeFor(kShowNormal), 0u);
+  EXPECT_EQ(ShowCommandFor(0), 5) << "SW_SHOW, though the default style is used";
+  EXPECT_EQ(ShowCommandFor(0x000A0000), 5);
+  EXPECT_EQ(ShowCommandFor(0x01000000), 3) << "WS_MAXIMIZE: SW_SHOWMAXIMIZED";
+  EXPECT_EQ(ShowCommandFor(0x20000000), 6) << "WS_MINIMIZE: SW_MINIMIZE";
+  EXPECT_EQ(ShowCommandFor(0x21000000), 3);
+  EXPECT_EQ(SizeTypeFor(3), 2u);
+  EXPECT_EQ(SizeTypeFor(6), 1u);
+  EXPECT_EQ(SizeTypeFor(5), 0u);
 }
 
 TEST(DialogTemplateTest, FieldsInOrder) {
@@ -159,23 +154,6 @@ TEST(DialogFontTest, FaceAndSizeAreCut) {
     EXPECT_EQ(font.face.back(), '\0');
     EXPECT_EQ(font.pointSize, c.keptSize);
   }
-}
-
-TEST(DialogFontTest, EachThreadHasItsOwnSetting) {
-  const DialogFont before = CurrentDialogFont();
-  DialogFont first;
-  DialogFont afterSet;
-  std::thread([&] {
-    first = CurrentDialogFont();
-    SetDialogFont("Courier", 264);
-    afterSet = CurrentDialogFont();
-  }).join();
-  EXPECT_EQ(first.Face(), "MS Sans Serif");
-  EXPECT_EQ(first.pointSize, 8u);
-  EXPECT_EQ(afterSet.Face(), "Courier");
-  EXPECT_EQ(afterSet.pointSize, 8u);
-  EXPECT_EQ(CurrentDialogFont().Face(), before.Face()) << "another thread changed this one's";
-  EXPECT_EQ(CurrentDialogFont().pointSize, before.pointSize);
 }
 
 }  // namespace
