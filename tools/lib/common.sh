@@ -63,6 +63,12 @@ vantrel_use_wine_prefix() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  # With no window manager on the virtual display, Wine waits 2 s for one whenever it hides a
+  # top-level window that it left to the manager. Unmanaged windows are hidden at once.
+  if ! grep -qx '"Managed"="N"' "$WINEPREFIX/user.reg"; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+  fi
 }
 
 # Stops what the two functions above started.

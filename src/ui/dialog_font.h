@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace vantrel {
+
+inline constexpr std::size_t kDialogFaceLimit = 31;
+
+// The font that NewDialog writes into the next dialog template. One setting per thread.
+struct DialogFont {
+  std::array<char, kDialogFaceLimit + 1> face{};  // always NUL-terminated
+  std::uint32_t pointSize = 0;                    // 0..255
+
+  std::string_view Face() const { return face.data(); }
+};
+
+// The face ends at its first NUL byte and is cut to 31 bytes; the size keeps its low 8 bits.
+DialogFont MakeDialogFont(std::string_view face, std::int32_t pointSize);
+
+// The calling thread's setting, "MS Sans Serif" 8 until changed.
+DialogFont& CurrentDialogFont();
+
+// Changes the calling thread's setting; dialogs created before keep their font.
+void SetDialogFont(std::string_view face, std::int32_t pointSize);
+
+}  // namespace vantrel

@@ -1,0 +1,255 @@
+#include <windows.h>
+
+#include <richedit.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/floating_point_state.h"
+#include "ui/dialog_engine.h"
+#include "ui/test_dialogs.h"
+#include "ui/window_registry.h"
+
+namespace vantrel {
+namespace {
+
+using testing::MakeDialog;
+using testing::ScopedWindow;
+
+std::intptr_t Ignore(HWND, std::uint32_t, std::uintptr_t, std::intptr_t) {
+  return 0;
+}
+
+std::string TextOf(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+std::string ClassOf(HWND window) {
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+// The default face of a rich-edit control.
+std::string FaceOf(HWND richEdit) {
+  CHARFORMATA format{};
+  format.cbSize = sizeof format;
+  SendMessageA(richEdit, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+  return format.szFaceName;
+}
+
+// The control's rectangle in the dialog's client coordinates.
+RECT PlacementOf(HWND control) {
+  RECT box;
+  GetWindowRect(control, &box);
+  MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&box), 2);
+  return box;
+}
+
+POINT CornerInPixels(HWND dialog, LONG x, LONG y) {
+  RECT corner{x, y, x, y};
+  MapDialogRect(dialog, &corner);
+  return {corner.left, corner.top};
+}
+
+class DialogFontScope {
+ public:
+  DialogFontScope(const char* face, std::int32_t size) { SetDialogFont(face, size); }
+  ~DialogFontScope() { CurrentDialogFont() = saved_; }
+
+ private:
+  DialogFont saved_ = CurrentDialogFont();
+};
+
+TEST(NewDialogTest, HiddenRegisteredAndBuiltFromTheTemplate) {
+  const std::size_t before = EngineRegistry().Count();
+  HWND dialog;
+  {
+    const DialogFontScope font("Courier", 266);
+    dialog = NewDialog(nullptr, "Engine test", 20, 30, 200, 100,
+                       WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_SYSMODAL, WS_EX_TOOLWINDOW);
+  }
+  ScopedWindow window(dialog);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(IsWindowVisible(dialog));
+  EXPECT_EQ(GetWindowLongA(dialog, GWL_STYLE) & (WS_VISIBLE | DS_SYSMODAL), 0);
+  EXPECT_EQ(GetWindowLongA(dialog, GWL_EXSTYLE) & (WS_EX_TOPMOST | WS_EX_TOOLWINDOW),
+            WS_EX_TOOLWINDOW);
+  EXPECT_EQ(TextOf(dialog), "Engine test");
+
+  const auto record = EngineRegistry().Find(dialog);
+  ASSERT_TRUE(record.has_value());
+  EXPECT_EQ(EngineRegistry().Count(), before + 1);
+  EXPECT_FALSE(record->isControl);
+  EXPECT_EQ(record->parent, nullptr);
+  EXPECT_EQ(record->showCommand, SW_SHOW);
+  EXPECT_EQ(record->result, nullptr);
+  ASSERT_NE(record->font, nullptr);
+  EXPECT_EQ(reinterpret_cast<LRESULT>(record->font), SendMessageA(dialog, WM_GETFONT, 0, 0));
+
+  LOGFONTA font;
+  ASSERT_EQ(GetObjectA(record->font, sizeof font, &font), int{sizeof font});
+  EXPECT_STREQ(font.lfFaceName, "Courier");
+  const HDC screen = GetDC(nullptr);
+  EXPECT_EQ(font.lfHeight, -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72));
+  ReleaseDC(nullptr, screen);
+
+  DestroyWindow(dialog);
+  EXPECT_EQ(EngineRegistry().Count(), before);
+}
+
+TEST(AddControlTest, ControlsSitAtTheirConvertedCornersWithTheDialogsFont) {
+  LoadLibraryA("RICHED32.DLL");
+  struct Case {
+    ControlKind kind;
+    const char* className;
+    std::int32_t id;
+    LONG x, y, width, height;
+    std::uint32_t style;
+    const char* windowClass;
+    std::uint32_t windowStyle;
+    std::uint32_t styleOfItsOwn = 0;  // bits the control itself changes
+  };
+  const Case cases[] = {
+      {ControlKind::PushButton, "", 22, 7, 3, 5, 9, 0, "Button", 0x50010000},
+      {ControlKind::PushButton, "", 23, 13, 15, 7, 11, BS_FLAT, "Button", 0x50008000},
+      {ControlKind::ByClassName, "EDIT", 24, 9, 21, 33, 13, 0x50010080, "Edit", 0x50010080},
+      // Wine's rich edit shows its scroll bars only when the text needs them.
+      {ControlKind::ByClassName, "richedit", 27, 10, 5, 150, 60, 0x50311084, "RichEdit", 0x50311084,
+       WS_HSCROLL | WS_VSCROLL},
+  };
+  ScopedWindow dialog(MakeDialog());
+  const auto font = SendMessageA(dialog.get(), WM_GETFONT, 0, 0);
+  bool sizeConvertedAloneDiffers = false;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.windowClass);
+    const HWND control = AddControl(c.kind, dialog.get(), c.id, c.className, "Text", c.x, c.y,
+                                    c.width, c.height, c.style, 0, Ignore);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(GetControl(dialog.get(), c.id), control);
+    EXPECT_EQ(GetParent(control), dialog.get());
+    EXPECT_STRCASEEQ(ClassOf(control).c_str(), c.windowClass);
+    EXPECT_EQ(static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE)) & ~c.styleOfItsOwn,
+              c.windowStyle & ~c.styleOfItsOwn);
+    EXPECT_EQ(TextOf(control), "Text");
+    if (const auto answered = SendMessageA(control, WM_GETFONT, 0, 0)) {
+      EXPECT_EQ(answered, font);
+    } else {
+      EXPECT_EQ(FaceOf(control), "MS Sans Serif");  // rich edit does not answer WM_GETFONT
+    }
+
+    const POINT topLeft = CornerInPixels(dialog.get(), c.x, c.y);
+    const POINT bottomRight = CornerInPixels(dialog.get(), c.x + c.width, c.y + c.height);
+    const RECT placed = PlacementOf(control);
+    EXPECT_EQ(placed.left, topLeft.x);
+    EXPECT_EQ(placed.top, topLeft.y);
+    EXPECT_EQ(placed.right, bottomRight.x);
+    EXPECT_EQ(placed.bottom, bottomRight.y);
+    const POINT sizeAlone = CornerInPixels(dialog.get(), c.width, c.height);
+    sizeConvertedAloneDiffers |=
+        sizeAlone.x != placed.right - placed.left || sizeAlone.y != placed.bottom - placed.top;
+
+    const auto record = EngineRegistry().Find(control);
+    ASSERT_TRUE(record.has_value());
+    EXPECT_TRUE(record->isControl);
+    EXPECT_EQ(record->parent, dialog.get());
+    EXPECT_EQ(record->callback, &Ignore);
+  }
+  EXPECT_TRUE(sizeConvertedAloneDiffers) << "no case tells the two conversions apart";
+}
+
+TEST(AddControlTest, WindowsThatCannotBeMadeLeaveNoTrace) {
+  ScopedWindow dialog(MakeDialog());
+  ScopedWindow foreign(testing::MakeForeignWindow());
+  const std::size_t before = EngineRegistry().Count();
+  EXPECT_EQ(AddControl(ControlKind::ByClassName, dialog.get(), 5, "NoSuchClass", "", 1, 1, 9, 9,
+                       WS_CHILD | WS_VISIBLE, 0, Ignore),
+            nullptr);
+  EXPECT_EQ(AddControl(ControlKind::PushButton, foreign.get(), 5, "", "", 1, 1, 9, 9, 0, 0, Ignore),
+            nullptr);
+  EXPECT_EQ(AddControl(ControlKind::PushButton, nullptr, 5, "", "", 1, 1, 9, 9, 0, 0, Ignore),
+            nullptr);
+  EXPECT_EQ(AddControl(static_cast<ControlKind>(2), dialog.get(), 5, "BUTTON", "", 1, 1, 9, 9, 0, 0,
+                       Ignore),
+            nullptr);
+  EXPECT_EQ(GetWindow(dialog.get(), GW_CHILD), nullptr);
+  EXPECT_EQ(GetWindow(foreign.get(), GW_CHILD), nullptr);
+  EXPECT_EQ(EngineRegistry().Count(), before);
+}
+
+TEST(AddControlTest, StyleByClassNameIsUsedExactly) {
+  ScopedWindow dialog(MakeDialog());
+  const HWND hidden = AddControl(ControlKind::ByClassName, dialog.get(), 5, "STATIC", "", 1, 1, 9,
+                                 9, WS_CHILD, 0, nullptr);
+  ASSERT_NE(hidden, nullptr);
+  EXPECT_EQ(GetWindowLongA(hidden, GWL_STYLE), WS_CHILD);
+  // Id 0: a window that is no child takes the id argument as its menu.
+  const HWND popup = AddControl(ControlKind::ByClassName, dialog.get(), 0, "STATIC", "", 1, 1, 9, 9,
+                                WS_POPUP, 0, nullptr);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(GetWindowLongA(popup, GWL_STYLE) & (WS_CHILD | WS_VISIBLE), 0);
+  EXPECT_EQ(GetAncestor(popup, GA_PARENT), GetDesktopWindow());
+}
+
+WNDPROC dialogProcedure = nullptr;
+std::vector<WPARAM> defaultIds;
+
+LRESULT CALLBACK WatchDefaultId(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == DM_SETDEFID) defaultIds.push_back(wParam);
+  return CallWindowProcA(dialogProcedure, window, message, wParam, lParam);
+}
+
+TEST(AddControlTest, DefaultPushButtonBecomesTheDialogsDefault) {
+  ScopedWindow dialog(MakeDialog());
+  dialogProcedure = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(dialog.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WatchDefaultId)));
+  defaultIds.clear();
+  AddControl(ControlKind::PushButton, dialog.get(), 31, "", "Plain", 1, 1, 30, 10, 0, 0, Ignore);
+  const HWND button = AddControl(ControlKind::PushButton, dialog.get(), 32, "", "Default", 1, 20,
+                                 30, 10, BS_DEFPUSHBUTTON, 0, Ignore);
+  EXPECT_EQ(GetWindowLongA(button, GWL_STYLE), 0x50000001);
+  EXPECT_EQ(defaultIds, std::vector<WPARAM>{32});
+  EXPECT_EQ(SendMessageA(dialog.get(), DM_GETDEFID, 0, 0), MAKELRESULT(32, DC_HASDEFID));
+}
+
+// A control whose text handling changes the floating-point mode, as some DLLs do.
+std::string receivedText;
+LRESULT CALLBACK CarelessTextProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETTEXT) {
+    receivedText = reinterpret_cast<const char*>(lParam);
+    LoadX87ControlWord(0x027F);
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(SetControlTextTest, TextEndsAtItsFirstNulAndTheFloatingPointModeSurvives) {
+  WNDCLASSA careless{};
+  careless.lpfnWndProc = CarelessTextProc;
+  careless.hInstance = GetModuleHandleA(nullptr);
+  careless.lpszClassName = "VantrelCarelessText";
+  RegisterClassA(&careless);
+  ScopedWindow dialog(MakeDialog());
+  const HWND edit = AddControl(ControlKind::ByClassName, dialog.get(), 1, "EDIT", "old text", 1, 1,
+                               50, 10, WS_CHILD | WS_VISIBLE, 0, nullptr);
+  const HWND other = AddControl(ControlKind::ByClassName, dialog.get(), 2, careless.lpszClassName,
+                                "", 1, 20, 50, 10, WS_CHILD, 0, nullptr);
+  ASSERT_NE(other, nullptr);
+
+  SetControlText(edit, std::string("New\tline\0hidden", 15));
+  EXPECT_EQ(TextOf(edit), "New\tline");
+
+  LoadX87ControlWord(kProgramControlWord);
+  const std::uint16_t programWord = X87ControlWord();
+  SetControlText(other, "x");
+  EXPECT_EQ(receivedText, "x");
+  EXPECT_EQ(X87ControlWord(), programWord);
+  SetControlText(nullptr, "nowhere");
+}
+
+}  // namespace
+}  // namespace vantrel
