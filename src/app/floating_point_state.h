@@ -3,6 +3,10 @@
 #include <cfenv>
 #include <cstdint>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace vantrel {
 
 // The program runs with every x87 exception masked, 64-bit significands and rounding to nearest
@@ -51,9 +55,15 @@ class SavedFloatingPointState {
     asm volatile("fldenv %0" : : "m"(x87_));
     if (HasSse()) asm volatile("ldmxcsr %0" : : "m"(mxcsr_));
   }
+  // Asks the system what it recorded of the CPU, never the CPU itself.
   static bool HasSse() noexcept {
-    static const bool present = __builtin_cpu_supports("sse");
-    return present;
+#if defined(__x86_64__)
+    return true;
+#elif defined(_WIN32)
+    return IsProcessorFeaturePresent(PF_XMMI_INSTRUCTIONS_AVAILABLE) != 0;
+#else
+    return __builtin_cpu_supports("sse");
+#endif
   }
 
   struct {

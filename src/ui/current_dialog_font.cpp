@@ -2,9 +2,10 @@
 
 namespace vantrel {
 
-// Until the program keeps a record per thread, the setting lives in thread-local storage.
+// Where the program has no per-thread run-time record, the setting lives in thread-local
+// storage.
 DialogFont& CurrentDialogFont() {
-  thread_local DialogFont font = MakeDialogFont("MS Sans Serif", 8);
+  thread_local DialogFont font = kStartupDialogFont;
   return font;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -18,7 +19,16 @@ struct DialogFont {
 };
 
 // The face ends at its first NUL byte and is cut to 31 bytes; the size keeps its low 8 bits.
-DialogFont MakeDialogFont(std::string_view face, std::int32_t pointSize);
+constexpr DialogFont MakeDialogFont(std::string_view face, std::int32_t pointSize) {
+  DialogFont font;
+  face = face.substr(0, std::min(face.find('\0'), kDialogFaceLimit));
+  std::copy(face.begin(), face.end(), font.face.begin());
+  font.pointSize = static_cast<std::uint32_t>(pointSize) & 0xFFu;
+  return font;
+}
+
+// The setting every program starts with.
+inline constexpr DialogFont kStartupDialogFont = MakeDialogFont("MS Sans Serif", 8);
 
 // The calling thread's setting, "MS Sans Serif" 8 until changed.
 DialogFont& CurrentDialogFont();

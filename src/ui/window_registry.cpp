@@ -96,9 +96,13 @@ std::vector<HWND__*> WindowRegistry::Windows() const {
   return windows;
 }
 
+namespace {
+// Constant-initialised, so it exists before any code runs and needs no guarded first use.
+constinit WindowRegistry engineRegistry;
+}  // namespace
+
 WindowRegistry& EngineRegistry() noexcept {
-  static WindowRegistry registry;
-  return registry;
+  return engineRegistry;
 }
 
 }  // namespace vantrel

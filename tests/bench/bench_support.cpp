@@ -3,9 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <string>
-
-#include "support/folder_text.h"
 
 namespace vantrel::bench {
 
@@ -39,14 +36,6 @@ double Seconds() {
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
-}
-
-void WriteNumberedFolders(const testing::TempDirectory& dir, int count) {
-  for (int i = 0; i < count; ++i) {
-    const std::string header = testing::FolderFileHeader(
-        "Folder number " + std::to_string(i), "6047572E:6F49:FOL" + std::to_string(10000 + i));
-    dir.Write("F" + std::to_string(i) + ".PMM", header + "Message body\r\n\x1A");
-  }
 }
 
 }  // namespace vantrel::bench

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 2 ? std::atoi(argv[2]) : 5;
 
   vantrel::testing::TempDirectory dir;
-  vantrel::bench::WriteNumberedFolders(dir, folders);
+  vantrel::testing::WriteNumberedFolders(dir, folders);
   const vantrel::testing::CurrentDirectoryScope inDirectory(dir.path());
 
   BareScanLoop();  // warm the caches both loops share

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "support/folder_text.h"
+
 namespace vantrel::testing {
 namespace {
 
@@ -119,6 +121,15 @@ std::map<std::string, EntryState> Snapshot(const std::string& directory) {
   } while (FindNextFileA(search, &data));
   FindClose(search);
   return entries;
+}
+
+void WriteNumberedFolders(const TempDirectory& dir, int count) {
+  for (int i = 0; i < count; ++i) {
+    const std::string number = std::to_string(i);
+    const std::string header = FolderFileHeader(std::string("Folder number ").append(number),
+                                                std::string("6047572E:6F49:FOL").append(number));
+    dir.Write(std::string("F").append(number).append(".PMM"), header + "Message body\r\n\x1A");
+  }
 }
 
 std::vector<std::string> ListingOrder(const std::string& mask) {

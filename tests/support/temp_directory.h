@@ -54,6 +54,10 @@ struct EntryState {
 };
 std::map<std::string, EntryState> Snapshot(const std::string& directory);
 
+// Writes `count` folder files F0.PMM, F1.PMM, ... ("Folder number N", an identifier, one
+// message) into `dir`.
+void WriteNumberedFolders(const TempDirectory& dir, int count);
+
 // The names a directory search of `mask` delivers, in the platform's own order.
 std::vector<std::string> ListingOrder(const std::string& mask);
 

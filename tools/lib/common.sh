@@ -29,14 +29,14 @@ vantrel_ensure_packages() {
 }
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 wine64 xvfb)
+  wine wine32:i386 wine64 fonts-wine xvfb)
 
 # Configures and builds the 32-bit Windows tree (tests included unless told otherwise).
 vantrel_build_windows() {
   local root build
   root=$(vantrel_root)
   build="$root/build/windows"
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" "$@" >/dev/null
   cmake --build "$build"
 }
@@ -62,6 +62,11 @@ vantrel_use_wine_prefix() {
     vantrel_log "creating Wine prefix $WINEPREFIX"
     wineboot -i >/dev/null 2>&1
     wineserver -w
+  fi
+  # Wine draws with the fonts of the prefix's Fonts folder ("Courier", "MS Sans Serif", and
+  # Marlett for the caption buttons); Debian keeps them in fonts-wine, outside the prefix.
+  if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
+    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
   fi
   # With no window manager on the virtual display, Wine waits 2 s for one whenever it hides a
   # top-level window that it left to the manager. Unmanaged windows are hidden at once.

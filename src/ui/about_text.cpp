@@ -1,0 +1,40 @@
+#include "ui/about_text.h"
+
+#include <array>
+
+namespace vantrel {
+namespace {
+
+constexpr std::string_view kPurpose =
+    "A simple utility to list Pegasus Folder names in the current directory";
+constexpr std::string_view kNotice =
+    "Freeware. Copyright (c) 2026 the Vantrel authors.                 "
+    "Provided as is, without warranty of any kind.";
+constexpr std::string_view kSupplier =
+    "Supplied by: The Vantrel Project, PO Box 2026, Example Town EX1 2VT.                     "
+    "Postal enquiries only.";
+constexpr std::string_view kEmail = "Email: vantrel-help@example.org";
+constexpr std::string_view kWeb =
+    "Web: https://vantrel.example.org/              "
+    "Updates and more small tools for mail users are published there.";
+
+static_assert(kPurpose.size() == 70);
+static_assert(kNotice.size() == 111 && kSupplier.size() == 111 && kWeb.size() == 111);
+static_assert(kEmail.size() == 31);
+
+}  // namespace
+
+std::string AboutText() {
+  constexpr std::string_view kLineEnd = "\r\n";
+  const std::array<std::string_view, 8> lines = {kPurpose, "",        "",     "",
+                                                 kNotice,  kSupplier, kEmail, kWeb};
+  std::string text;
+  text.reserve(450);
+  for (const std::string_view line : lines) {
+    text += line;
+    text += kLineEnd;
+  }
+  return text;
+}
+
+}  // namespace vantrel

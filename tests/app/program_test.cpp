@@ -1,0 +1,164 @@
+// vantrel.exe as a user meets it: started in a mail directory, looked at and clicked from
+// another process, through real windows and messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "report/win32_file_system.h"
+#include "support/folder_text.h"
+#include "support/program_driver.h"
+#include "support/temp_directory.h"
+#include "ui/about_text.h"
+#include "ui/main_window.h"
+
+namespace vantrel {
+namespace {
+
+using testing::RunningProgram;
+using testing::TempDirectory;
+
+std::string FolderFile(const std::string& name, const std::string& identifier,
+                       const std::string& messages) {
+  return testing::FolderFileHeader(name, identifier) + messages;
+}
+
+// The report the program should show: the scan of that directory, run here.
+FolderReport ReportOf(const std::string& directory) {
+  const testing::CurrentDirectoryScope inDirectory(directory);
+  ErrorRecord errors;
+  return BuildFolderReport(errors);
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  // Starts vantrel.exe in `dir` and waits for its main window.
+  void Start(std::optional<WORD> showWindow = std::nullopt) {
+    program_.emplace(testing::ProgramCommand("vantrel.exe"), dir_.path(), showWindow);
+    ASSERT_TRUE(program_->started());
+    window_ = program_->WaitForWindow(kMainWindowTitle, "#32770");
+    ASSERT_NE(window_, nullptr) << "no visible main window";
+  }
+
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  std::string ReportShown() const { return testing::WindowText(Control(ID_REPORT)); }
+  void Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
+
+  HWND WaitForAboutBox() const { return program_->WaitForWindow("Vantrel", "#32770"); }
+
+  void ExpectExitCode(DWORD expected) const {
+    EXPECT_EQ(program_->WaitForExit(), std::optional<DWORD>(expected));
+  }
+
+  TempDirectory dir_;
+  std::optional<RunningProgram> program_;
+  HWND window_ = nullptr;
+};
+
+TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
+  dir_.Write("FOL01355.PMM",
+             FolderFile("Family", "6047572E:6F49:FOL01355", "From: a\r\n\r\nHi\r\n\x1A"));
+  dir_.Write("ARCHIVE2019.PMM", FolderFile("Archive 2019-2024", "5C2A1B00:0001:ARCHIVE", ""));
+  dir_.Write(".HIDDEN.PMM", FolderFile("hidden", "H", ""));
+  dir_.Write("NOTES.TXT", "not a folder");
+  ASSERT_NO_FATAL_FAILURE(Start());
+
+  std::string expected(kReportHeading);
+  for (const std::string& name : testing::ListingOrder(dir_.PathOf("*.PMM"))) {
+    if (name == "FOL01355.PMM")
+      expected += "FOL01355.PMM\t6047572E:6F49:FOL01355\t         144\tFamily\r\n";
+    if (name == "ARCHIVE2019.PMM")
+      expected += "ARCHIVE2019.\t5C2A1B00:0001:ARCHIVE\t         128\tArchive 2019-2024\r\n";
+  }
+  EXPECT_EQ(ReportShown(), expected);
+
+  EXPECT_EQ(GetWindowLongA(window_, GWL_STYLE) &
+                (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME | WS_CAPTION),
+            WS_SYSMENU | WS_MINIMIZEBOX | WS_CAPTION);
+  struct Button {
+    int id;
+    const char* text;
+  };
+  for (const Button button : {Button{ID_ABOUT, "&Help/About"}, Button{ID_QUIT, "Quit"}}) {
+    EXPECT_EQ(testing::WindowText(Control(button.id)), button.text);
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(Control(button.id), GWL_STYLE)), 0x50010000u);
+  }
+  // Editable, both scroll bars always there, no line wrapping.
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(Control(ID_REPORT), GWL_STYLE)), 0x50313084u);
+
+  Click(ID_QUIT);
+  ExpectExitCode(0);
+}
+
+TEST_F(ProgramTest, AboutBoxShowsItsTextWhileTheMainWindowStillAnswers) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  const std::string reportBefore = ReportShown();
+  EXPECT_EQ(reportBefore, kReportHeading);
+
+  Click(ID_ABOUT);
+  const HWND box = WaitForAboutBox();
+  ASSERT_NE(box, nullptr) << "no About box";
+  EXPECT_EQ(testing::WindowText(GetDlgItem(box, 0xFFFF)), AboutText());
+  EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
+  EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+
+  // The box has no owner: the main window's buttons still work, and open a second box.
+  Click(ID_ABOUT);
+  EXPECT_TRUE(program_->WaitUntil([&] {
+    return testing::ProcessWindows(program_->id(), "Vantrel", "#32770").size() == 2;
+  })) << "the main window did not answer a click while the box was open";
+
+  for (HWND open; (open = testing::FindProcessWindow(program_->id(), "Vantrel", "#32770"));) {
+    PostMessageA(open, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(program_->WaitUntil([&] { return !IsWindow(open); }));
+  }
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(ReportShown(), reportBefore);
+
+  PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ExpectExitCode(0);
+}
+
+TEST_F(ProgramTest, EscapeLeavesTheWindowOpen) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  for (const int id : {ID_QUIT, ID_ABOUT, ID_REPORT}) {
+    PostMessageA(Control(id), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+    PostMessageA(Control(id), WM_KEYUP, VK_ESCAPE, 0xC0010001);
+  }
+  // Messages are handled in order: a box opened by a later click proves the window outlived
+  // every Esc.
+  Click(ID_ABOUT);
+  const HWND box = WaitForAboutBox();
+  ASSERT_NE(box, nullptr) << "the window did not survive Esc";
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(program_->WaitUntil([&] { return !IsWindow(box); }));
+  EXPECT_TRUE(IsWindow(window_));
+
+  Click(ID_QUIT);
+  ExpectExitCode(0);
+}
+
+TEST_F(ProgramTest, CloseBoxEndsWithZero) {
+  ASSERT_NO_FATAL_FAILURE(Start(WORD{SW_SHOWMINNOACTIVE}));
+  PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  ExpectExitCode(0);
+}
+
+TEST_F(ProgramTest, ShowsEveryRowOfALargeDirectory) {
+  constexpr int kFolders = 5000;
+  testing::WriteNumberedFolders(dir_, kFolders);
+  const FolderReport expected = ReportOf(dir_.path());
+  ASSERT_NO_FATAL_FAILURE(Start());
+
+  const std::string shown = ReportShown();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), kFolders + 1);
+  EXPECT_TRUE(shown == expected) << "the report shown differs from the scan's (" << shown.size()
+                                 << " bytes against " << expected.size() << ")";
+  Click(ID_QUIT);
+  ExpectExitCode(0);
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,141 @@
+#include "support/program_driver.h"
+
+namespace vantrel::testing {
+
+std::string ProgramPath(const std::string& fileName) {
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string directory(path, length);
+  directory.erase(directory.find_last_of("\\/") + 1);
+  return directory + fileName;
+}
+
+std::string ProgramCommand(const std::string& fileName, const std::string& arguments) {
+  std::string command = "\"";
+  command.append(ProgramPath(fileName)).append("\"");
+  if (!arguments.empty()) command.append(" ").append(arguments);
+  return command;
+}
+
+RunningProgram::RunningProgram(const std::string& commandLine, const std::string& directory,
+                               std::optional<WORD> showWindow) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (showWindow) {
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = *showWindow;
+  }
+  PROCESS_INFORMATION info{};
+  std::vector<char> line(commandLine.begin(), commandLine.end());
+  line.push_back('\0');
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                     &startup, &info)) {
+    CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    id_ = info.dwProcessId;
+  }
+}
+
+RunningProgram::~RunningProgram() {
+  if (process_ == nullptr) return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 5000);
+  }
+  CloseHandle(process_);
+}
+
+bool RunningProgram::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    if (condition()) return true;
+    if (GetTickCount64() >= deadline) return false;
+    if (process_ == nullptr || WaitForSingleObject(process_, 5) == WAIT_OBJECT_0) {
+      return condition();
+    }
+  }
+}
+
+HWND RunningProgram::WaitForWindow(const std::string& caption, const char* className,
+                                   DWORD timeoutMs) const {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        found = FindProcessWindow(id_, caption, className);
+        return found != nullptr && IsWindowVisible(found);
+      },
+      timeoutMs);
+  return found != nullptr && IsWindowVisible(found) ? found : nullptr;
+}
+
+std::optional<DWORD> RunningProgram::WaitForExit(DWORD timeoutMs) const {
+  if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  GetExitCodeProcess(process_, &code);
+  return code;
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD processId;
+  const std::string* caption;
+  const char* className;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner != search.processId) return TRUE;
+  if (search.visibleOnly && !IsWindowVisible(window)) return TRUE;
+  char text[256];
+  const int length = GetWindowTextA(window, text, sizeof text);
+  if (std::string(text, static_cast<std::size_t>(length)) != *search.caption) return TRUE;
+  if (search.className != nullptr) {
+    char name[256];
+    GetClassNameA(window, name, sizeof name);
+    if (lstrcmpiA(name, search.className) != 0) return TRUE;
+  }
+  search.found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> Collect(DWORD processId, const std::string& caption, const char* className,
+                          bool visibleOnly) {
+  WindowSearch search{processId, &caption, className, visibleOnly, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+}  // namespace
+
+std::vector<HWND> ProcessWindows(DWORD processId, const std::string& caption,
+                                 const char* className) {
+  return Collect(processId, caption, className, true);
+}
+
+HWND FindProcessWindow(DWORD processId, const std::string& caption, const char* className) {
+  const std::vector<HWND> windows = Collect(processId, caption, className, false);
+  return windows.empty() ? nullptr : windows.front();
+}
+
+std::string WindowText(HWND window) {
+  constexpr UINT kTimeoutMs = 10000;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length)) {
+    return "<no answer>";
+  }
+  std::string text(length + 1, '\0');
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                      SMTO_ABORTIFHUNG, kTimeoutMs, &copied);
+  text.resize(copied);
+  return text;
+}
+
+}  // namespace vantrel::testing

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::testing {
+
+// Full path of a program built next to the running test program.
+std::string ProgramPath(const std::string& fileName);
+
+// A command line that starts that program, followed by `arguments` if any.
+std::string ProgramCommand(const std::string& fileName, const std::string& arguments = "");
+
+// A program started for a test, ended at the latest when the test is done with it.
+class RunningProgram {
+ public:
+  // Starts `commandLine` in `directory`; `showWindow` is handed over through STARTUPINFO.
+  RunningProgram(const std::string& commandLine, const std::string& directory,
+                 std::optional<WORD> showWindow = std::nullopt);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+
+  bool started() const { return process_ != nullptr; }
+  DWORD id() const { return id_; }
+
+  // Checks `condition` whenever the process has not ended within a few milliseconds; false
+  // once `timeoutMs` have passed or the process ended first.
+  bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 20000) const;
+
+  // A visible top-level window of this process with the given caption (and class name, if
+  // given), or null when none appears in time.
+  HWND WaitForWindow(const std::string& caption, const char* className = nullptr,
+                     DWORD timeoutMs = 20000) const;
+
+  // The exit code, or nothing when the process is still running after `timeoutMs`.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// The visible top-level windows of process `processId` with this caption (and class name).
+std::vector<HWND> ProcessWindows(DWORD processId, const std::string& caption,
+                                 const char* className = nullptr);
+
+// A top-level window of process `processId` with this caption (and class), visible or not; null
+// when there is none.
+HWND FindProcessWindow(DWORD processId, const std::string& caption,
+                       const char* className = nullptr);
+
+// The whole text of a window of another process, asked for with WM_GETTEXT.
+std::string WindowText(HWND window);
+
+}  // namespace vantrel::testing

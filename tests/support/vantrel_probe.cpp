@@ -1,0 +1,51 @@
+// Looks at a running Vantrel window from outside, for tools/demo.
+//   vantrel_probe show   waits for the window, prints the report text it shows to stdout and
+//                        its screen rectangle (WxH+X+Y) to stderr
+//   vantrel_probe quit   clicks "Quit"
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/program_driver.h"
+
+namespace {
+
+constexpr char kCaption[] = "Vantrel v2.1";
+constexpr int kReportId = 27;
+constexpr int kQuitId = 23;
+
+HWND WaitForMainWindow() {
+  for (int waited = 0; waited < 30000; waited += 20) {
+    const HWND window = FindWindowA(nullptr, kCaption);
+    if (window != nullptr && IsWindowVisible(window)) return window;
+    Sleep(20);  // the program runs in another Wine process this one has no handle of
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string command = argc > 1 ? argv[1] : "";
+  const HWND window = WaitForMainWindow();
+  if (window == nullptr) {
+    std::fprintf(stderr, "no window titled \"%s\" appeared\n", kCaption);
+    return 1;
+  }
+  if (command == "show") {
+    const std::string report = vantrel::testing::WindowText(GetDlgItem(window, kReportId));
+    std::fwrite(report.data(), 1, report.size(), stdout);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    std::fprintf(stderr, "%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top,
+                 rect.left, rect.top);
+    return 0;
+  }
+  if (command == "quit") {
+    PostMessageA(GetDlgItem(window, kQuitId), BM_CLICK, 0, 0);
+    return 0;
+  }
+  std::fprintf(stderr, "usage: vantrel_probe show|quit\n");
+  return 2;
+}
