@@ -12,6 +12,7 @@
 #include "bench/bench_support.h"
 #include "support/program_driver.h"
 #include "support/temp_directory.h"
+#include "ui/main_window.h"
 
 using vantrel::bench::Median;
 using vantrel::bench::Seconds;
@@ -19,8 +20,8 @@ using vantrel::testing::RunningProgram;
 
 namespace {
 
-constexpr int kQuitId = 23;
-constexpr int kReportId = 27;
+using vantrel::ID_QUIT;
+using vantrel::ID_REPORT;
 
 // Seconds from process creation until the report shows, or a negative value on failure.
 double TimeToReport(const std::string& directory) {
@@ -29,14 +30,15 @@ double TimeToReport(const std::string& directory) {
   HWND window = nullptr;
   const bool shown = program.WaitUntil(
       [&] {
-        window = vantrel::testing::FindProcessWindow(program.id(), "Vantrel v2.1", "#32770");
+        window =
+            vantrel::testing::FindProcessWindow(program.id(), vantrel::kMainWindowTitle, "#32770");
         return window != nullptr && IsWindowVisible(window) &&
-               SendMessageA(GetDlgItem(window, kReportId), WM_GETTEXTLENGTH, 0, 0) > 0;
+               SendMessageA(GetDlgItem(window, ID_REPORT), WM_GETTEXTLENGTH, 0, 0) > 0;
       },
       60000);
   const double elapsed = Seconds() - start;
   if (!shown) return -1;
-  PostMessageA(GetDlgItem(window, kQuitId), BM_CLICK, 0, 0);
+  PostMessageA(GetDlgItem(window, ID_QUIT), BM_CLICK, 0, 0);
   return program.WaitForExit() == std::optional<DWORD>(0) ? elapsed : -1;
 }
 

@@ -8,16 +8,17 @@
 #include <string>
 
 #include "support/program_driver.h"
+#include "ui/main_window.h"
 
 namespace {
 
-constexpr char kCaption[] = "Vantrel v2.1";
-constexpr int kReportId = 27;
-constexpr int kQuitId = 23;
+using vantrel::ID_QUIT;
+using vantrel::ID_REPORT;
+using vantrel::kMainWindowTitle;
 
 HWND WaitForMainWindow() {
   for (int waited = 0; waited < 30000; waited += 20) {
-    const HWND window = FindWindowA(nullptr, kCaption);
+    const HWND window = FindWindowA(nullptr, kMainWindowTitle);
     if (window != nullptr && IsWindowVisible(window)) return window;
     Sleep(20);  // the program runs in another Wine process this one has no handle of
   }
@@ -30,11 +31,11 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   const HWND window = WaitForMainWindow();
   if (window == nullptr) {
-    std::fprintf(stderr, "no window titled \"%s\" appeared\n", kCaption);
+    std::fprintf(stderr, "no window titled \"%s\" appeared\n", kMainWindowTitle);
     return 1;
   }
   if (command == "show") {
-    const std::string report = vantrel::testing::WindowText(GetDlgItem(window, kReportId));
+    const std::string report = vantrel::testing::WindowText(GetDlgItem(window, ID_REPORT));
     std::fwrite(report.data(), 1, report.size(), stdout);
     RECT rect;
     GetWindowRect(window, &rect);
@@ -43,7 +44,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "quit") {
-    PostMessageA(GetDlgItem(window, kQuitId), BM_CLICK, 0, 0);
+    PostMessageA(GetDlgItem(window, ID_QUIT), BM_CLICK, 0, 0);
     return 0;
   }
   std::fprintf(stderr, "usage: vantrel_probe show|quit\n");
