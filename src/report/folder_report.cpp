@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <new>
-#include <optional>
 
 #include "report/fields.h"
 #include "report/folder_header.h"
@@ -12,11 +11,13 @@ namespace {
 
 bool IsSkipped(const FindEntry& entry) {
   constexpr std::uint32_t kUnlisted = kAttributeHidden | kAttributeSystem | kAttributeDirectory;
-  return (entry.attributes & kUnlisted) != 0 || entry.name == "." || entry.name == "..";
+  return (entry.attributes & kUnlisted) != 0 || entry.FileName() == L"." ||
+         entry.FileName() == L"..";
 }
 
-// The directory listing, one accepted entry at a time. A failure at any point, the normal end
-// included, closes the listing quietly: the rows read so far stand.
+// The directory listing, one accepted entry at a time, fetched into the caller's entry. A
+// failure at any point, the normal end included, closes the listing quietly: the rows read so
+// far stand.
 class DirectoryQuery {
  public:
   DirectoryQuery(FileSystem& fileSystem, ErrorRecord& errors)
@@ -27,32 +28,29 @@ class DirectoryQuery {
   DirectoryQuery(const DirectoryQuery&) = delete;
   DirectoryQuery& operator=(const DirectoryQuery&) = delete;
 
-  std::optional<FindEntry> First(std::string_view mask) {
+  bool First(std::wstring_view mask, FindEntry& entry) {
     errors_.Clear();
-    FindEntry entry;
-    const OsError error = fileSystem_.FindFirst(std::string(mask), entry);
+    const OsError error = fileSystem_.FindFirst(mask, entry);
     if (error != kErrorNone) {
       errors_.Note(error);
-      return std::nullopt;
+      return false;
     }
     open_ = true;
-    return SkipUnlisted(std::move(entry));
+    return SkipUnlisted(entry);
   }
 
-  std::optional<FindEntry> Next() {
-    if (!open_) return std::nullopt;
+  bool Next(FindEntry& entry) {
+    if (!open_) return false;
     errors_.Clear();
-    FindEntry entry;
-    if (!Fetch(entry)) return std::nullopt;
-    return SkipUnlisted(std::move(entry));
+    return Fetch(entry) && SkipUnlisted(entry);
   }
 
  private:
-  std::optional<FindEntry> SkipUnlisted(FindEntry entry) {
+  bool SkipUnlisted(FindEntry& entry) {
     while (IsSkipped(entry)) {
-      if (!Fetch(entry)) return std::nullopt;
+      if (!Fetch(entry)) return false;
     }
-    return entry;
+    return true;
   }
 
   bool Fetch(FindEntry& entry) {
@@ -72,8 +70,8 @@ class DirectoryQuery {
 // A folder file held open for one row; closed on every path out of the row's reading.
 class OpenFolderFile {
  public:
-  OpenFolderFile(FileSystem& fileSystem, const std::string& name) : fileSystem_(fileSystem) {
-    error_ = fileSystem_.Open(name, file_);
+  OpenFolderFile(FileSystem& fileSystem, std::wstring_view fileName) : fileSystem_(fileSystem) {
+    error_ = fileSystem_.Open(fileName, file_);
   }
   ~OpenFolderFile() {
     if (error_ == kErrorNone) fileSystem_.Close(file_.id);
@@ -90,17 +88,19 @@ class OpenFolderFile {
   OsError error_ = kErrorNone;
 };
 
-bool HasWildcard(const std::string& name) {
-  return name.find_first_of("*?") != std::string::npos;
+bool HasWildcard(std::wstring_view fileName) {
+  return fileName.find_first_of(L"*?") != std::wstring_view::npos;
 }
 
 // Reads size and header of one folder. On failure the row keeps the listing's size and says
 // why it could not be read; it never shows bytes of another folder.
-OsError ReadFolder(FileSystem& fileSystem, FolderRow& row, ErrorRecord& errors) {
-  // The platform would treat these as a pattern, not as this file.
-  if (HasWildcard(row.name)) return kErrorInvalidName;
+OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderRow& row,
+                   ErrorRecord& errors) {
+  // The platform would treat these as a pattern, not as this file. A listed name never holds
+  // them; the "?" of a name the code page cannot spell is only in the name column.
+  if (HasWildcard(fileName)) return kErrorInvalidName;
 
-  const OpenFolderFile folder(fileSystem, row.name);
+  const OpenFolderFile folder(fileSystem, fileName);
   if (folder.error() != kErrorNone) return folder.error();
   if (!folder.file().isDiskFile) return kErrorBadFileType;
 
@@ -170,10 +170,11 @@ std::string UnreadableNote(OsError error) {
 FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors) {
   FolderReport report(kReportHeading);
   DirectoryQuery query(fileSystem, errors);
-  for (auto entry = query.First(kFolderMask); entry; entry = query.Next()) {
+  FindEntry entry;
+  for (bool listed = query.First(kFolderMask, entry); listed; listed = query.Next(entry)) {
     try {
-      FolderRow row{.name = std::move(entry->name), .size = entry->size};
-      const OsError failure = ReadFolder(fileSystem, row, errors);
+      FolderRow row{.name = std::string(entry.ShownName()), .size = entry.size};
+      const OsError failure = ReadFolder(fileSystem, entry.FileName(), row, errors);
       if (failure != kErrorNone) {
         errors.Note(failure);
         row.friendlyName = UnreadableNote(failure);

@@ -13,7 +13,7 @@ namespace vantrel {
 // The report text: the heading line, then one line per folder file, each ended by CR LF.
 using FolderReport = std::string;
 
-inline constexpr std::string_view kFolderMask = "*.PMM";
+inline constexpr std::wstring_view kFolderMask = L"*.PMM";
 inline constexpr std::size_t kColumnWidth = 12;
 inline constexpr std::string_view kReportHeading =
     "Foldername  \tIdentifier            \t        Size\tFriendly Name\r\n";

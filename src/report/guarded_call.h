@@ -7,6 +7,7 @@
 #include <type_traits>
 
 #include "app/floating_point_state.h"
+#include "app/scoped_win.h"
 #include "app/spin_lock.h"
 
 namespace vantrel {
@@ -25,18 +26,6 @@ inline SpinLock& GuardLock() {
   static SpinLock lock;
   return lock;
 }
-
-// Sets the process error mode for a scope and puts the previous one back.
-class ErrorModeScope {
- public:
-  explicit ErrorModeScope(UINT mode) : previous_(SetErrorMode(mode)) {}
-  ~ErrorModeScope() { SetErrorMode(previous_); }
-  ErrorModeScope(const ErrorModeScope&) = delete;
-  ErrorModeScope& operator=(const ErrorModeScope&) = delete;
-
- private:
-  UINT previous_;
-};
 
 // Makes one file-system call with the platform's own error boxes suppressed (a missing disk
 // must not stop the scan with a dialog), a clean last-error value, and the floating-point

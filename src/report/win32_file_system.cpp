@@ -1,11 +1,10 @@
 #include "report/win32_file_system.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <limits>
 
 #include "report/guarded_call.h"
+#include "report/long_path.h"
 
 namespace vantrel {
 namespace {
@@ -13,6 +12,7 @@ namespace {
 static_assert(kErrorFileNotFound == ERROR_FILE_NOT_FOUND);
 static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED);
 static_assert(kErrorInvalidHandle == ERROR_INVALID_HANDLE);
+static_assert(kErrorNotEnoughMemory == ERROR_NOT_ENOUGH_MEMORY);
 static_assert(kErrorNoMoreFiles == ERROR_NO_MORE_FILES);
 static_assert(kErrorSharingViolation == ERROR_SHARING_VIOLATION);
 static_assert(kErrorLockViolation == ERROR_LOCK_VIOLATION);
@@ -21,11 +21,7 @@ static_assert(kErrorBadFileType == ERROR_BAD_FILE_TYPE);
 static_assert(kAttributeHidden == FILE_ATTRIBUTE_HIDDEN);
 static_assert(kAttributeSystem == FILE_ATTRIBUTE_SYSTEM);
 static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
-
-FindEntry ToEntry(const WIN32_FIND_DATAA& data) {
-  return {data.cFileName, data.dwFileAttributes,
-          (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow};
-}
+static_assert(kNameUnits == MAX_PATH);
 
 HANDLE ToHandle(FileId file) {
   return reinterpret_cast<HANDLE>(file);
@@ -40,41 +36,81 @@ OsError HandleFailure(const GuardedResult<HANDLE>& result) {
 
 }  // namespace
 
+Win32FileSystem::Win32FileSystem()
+    : codePage_(GetACP()),
+      // Best fit would show "Abc.PMM" for "Ābc.PMM", a name another folder may have. UTF-8
+      // takes no such flag: it spells every name.
+      conversionFlags_(codePage_ == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS) {
+  TakeCurrentDirectory();
+}
+
 Win32FileSystem::~Win32FileSystem() {
   FindClose();
 }
 
-OsError Win32FileSystem::FindFirst(const std::string& mask, FindEntry& entry) {
+void Win32FileSystem::TakeCurrentDirectory() {
+  directorySize_ = 0;
+  path_.Truncate(0);
+  const auto needed = GuardedCall(&::GetCurrentDirectoryW, DWORD{0}, LPWSTR{nullptr});
+  WideText directory;
+  if (needed.value == 0 || !directory.Append(needed.value, L'\0')) return;
+  const auto taken = GuardedCall(&::GetCurrentDirectoryW, needed.value, directory.data());
+  // A directory that grew between the two calls is not taken: names are then opened bare.
+  if (taken.value == 0 || taken.value >= needed.value) return;
+  directory.Truncate(taken.value);
+  if (LongPathDirectory(directory.view(), path_)) directorySize_ = path_.size();
+}
+
+void Win32FileSystem::Fill(FindEntry& entry) const {
+  const std::size_t units =
+      std::find(std::begin(found_.cFileName), std::end(found_.cFileName) - 1, L'\0') -
+      std::begin(found_.cFileName);
+  std::copy_n(found_.cFileName, units, entry.fileName.begin());
+  entry.fileName[units] = L'\0';
+
+  const int bytes =
+      WideCharToMultiByte(codePage_, conversionFlags_, found_.cFileName, static_cast<int>(units),
+                          entry.shownName.data(), static_cast<int>(entry.shownName.size()),
+                          conversionFlags_ != 0 ? "?" : nullptr, nullptr);
+  entry.shownNameSize = static_cast<std::size_t>(std::max(bytes, 0));
+  entry.attributes = found_.dwFileAttributes;
+  entry.size = (std::uint64_t{found_.nFileSizeHigh} << 32) | found_.nFileSizeLow;
+}
+
+OsError Win32FileSystem::FindFirst(std::wstring_view mask, FindEntry& entry) {
   FindClose();
-  WIN32_FIND_DATAA data;
-  const auto result = GuardedCall(&::FindFirstFileA, mask.c_str(), &data);
+  TakeCurrentDirectory();
+  WideText terminated;
+  if (!terminated.Append(mask)) return kErrorNotEnoughMemory;
+  const auto result = GuardedCall(&::FindFirstFileW, terminated.c_str(), &found_);
   if (const OsError error = HandleFailure(result)) return error;
   search_ = result.value;
-  entry = ToEntry(data);
+  Fill(entry);
   return kErrorNone;
 }
 
 OsError Win32FileSystem::FindNext(FindEntry& entry) {
   if (search_ == nullptr) return ERROR_INVALID_HANDLE;
-  WIN32_FIND_DATAA data;
-  const auto result = GuardedCall(&::FindNextFileA, static_cast<HANDLE>(search_), &data);
+  const auto result = GuardedCall(&::FindNextFileW, search_, &found_);
   if (result.failed()) return result.lastError;
-  entry = ToEntry(data);
+  Fill(entry);
   return kErrorNone;
 }
 
 void Win32FileSystem::FindClose() {
   if (search_ == nullptr) return;
-  GuardedCall(&::FindClose, static_cast<HANDLE>(search_));
+  GuardedCall(&::FindClose, search_);
   search_ = nullptr;
 }
 
-OsError Win32FileSystem::Open(const std::string& name, OpenedFile& file) {
+OsError Win32FileSystem::Open(std::wstring_view fileName, OpenedFile& file) {
+  path_.Truncate(directorySize_);
+  if (!path_.Append(fileName)) return kErrorNotEnoughMemory;
   // Read-only and shared: the mail client may have its folder open, and must be able to open
   // it while we look. OPEN_EXISTING, so a folder deleted meanwhile is not created anew.
   SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   const auto opened =
-      GuardedCall(&::CreateFileA, name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      GuardedCall(&::CreateFileW, path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                   &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, HANDLE{nullptr});
   if (const OsError error = HandleFailure(opened)) return error;
 

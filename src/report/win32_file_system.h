@@ -1,31 +1,45 @@
 #pragma once
 
+#include <windows.h>
+
 #include "app/error_record.h"
+#include "app/text.h"
 #include "report/file_system.h"
 #include "report/folder_report.h"
 
 namespace vantrel {
 
-// The folder scan's file system on Win32 calls, each made through GuardedCall.
+// The folder scan's file system on Win32 calls, each made through GuardedCall. Names are the
+// platform's own UTF-16 names: listed with the wide calls and opened under the listed directory
+// as "\\?\" paths, so every row reads the file it names.
 class Win32FileSystem final : public FileSystem {
  public:
-  Win32FileSystem() = default;
+  Win32FileSystem();
   ~Win32FileSystem() override;
   Win32FileSystem(const Win32FileSystem&) = delete;
   Win32FileSystem& operator=(const Win32FileSystem&) = delete;
 
-  OsError FindFirst(const std::string& mask, FindEntry& entry) override;
+  OsError FindFirst(std::wstring_view mask, FindEntry& entry) override;
   OsError FindNext(FindEntry& entry) override;
   void FindClose() override;
 
-  OsError Open(const std::string& name, OpenedFile& file) override;
+  OsError Open(std::wstring_view fileName, OpenedFile& file) override;
   OsError Size(FileId file, std::uint64_t& size) override;
   OsError ReadAt(FileId file, std::uint64_t offset, std::span<unsigned char> buffer,
                  std::size_t& bytesRead) override;
   void Close(FileId file) override;
 
  private:
-  void* search_ = nullptr;  // HANDLE of the open listing, or null
+  // Takes the current directory as the one listed and opened in.
+  void TakeCurrentDirectory();
+  void Fill(FindEntry& entry) const;
+
+  HANDLE search_ = nullptr;  // the open listing, or null
+  WIN32_FIND_DATAW found_;   // the platform's data of the entry last fetched
+  WideText path_;            // "\\?\" + directory + "\", then the name being opened
+  std::size_t directorySize_ = 0;
+  UINT codePage_;
+  DWORD conversionFlags_;
 };
 
 // The report of the current directory, read through the Win32 file system.

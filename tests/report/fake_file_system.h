@@ -13,7 +13,8 @@
 namespace vantrel {
 
 struct FakeFile {
-  std::string name;
+  std::string name;                      // as the name column shows it
+  std::optional<std::wstring> fileName;  // the true name; the shown bytes widened if unset
   std::string content;
   std::uint32_t attributes = 0;
   std::optional<std::uint64_t> listedSize;  // what the listing says; the content's size if unset
@@ -31,11 +32,11 @@ class FakeFileSystem final : public FileSystem {
   std::optional<std::size_t> listingFailsAt;  // FindNext fails instead of returning this index
   OsError listingError = 59;                  // ERROR_UNEXP_NET_ERR
 
-  std::vector<std::string> opened;
+  std::vector<std::wstring> opened;
   int findCloses = 0;
   int filesOpen = 0;
 
-  OsError FindFirst(const std::string& mask, FindEntry& entry) override {
+  OsError FindFirst(std::wstring_view mask, FindEntry& entry) override {
     lastMask = mask;
     if (searchOpen) FindClose();
     if (findFirstError != kErrorNone) return findFirstError;
@@ -57,8 +58,8 @@ class FakeFileSystem final : public FileSystem {
     searchOpen = false;
   }
 
-  OsError Open(const std::string& name, OpenedFile& file) override {
-    opened.push_back(name);
+  OsError Open(std::wstring_view name, OpenedFile& file) override {
+    opened.emplace_back(name);
     const FakeFile* found = Find(name);
     if (found == nullptr) return kErrorFileNotFound;
     if (found->openError != kErrorNone) return found->openError;
@@ -90,18 +91,29 @@ class FakeFileSystem final : public FileSystem {
 
   void Close(FileId) override { --filesOpen; }
 
-  std::string lastMask;
+  std::wstring lastMask;
 
  private:
+  static std::wstring FileNameOf(const FakeFile& file) {
+    return file.fileName.value_or(std::wstring(file.name.begin(), file.name.end()));
+  }
+
   OsError Deliver(FindEntry& entry) {
     const FakeFile& file = files[next++];
-    entry = {file.name, file.attributes, file.listedSize.value_or(file.content.size())};
+    const std::wstring fileName = FileNameOf(file);
+    entry.fileName.fill(L'\0');
+    std::copy_n(fileName.begin(), std::min(fileName.size(), kNameUnits - 1),
+                entry.fileName.begin());
+    entry.shownNameSize = std::min(file.name.size(), kShownNameBytes);
+    std::copy_n(file.name.begin(), entry.shownNameSize, entry.shownName.begin());
+    entry.attributes = file.attributes;
+    entry.size = file.listedSize.value_or(file.content.size());
     return kErrorNone;
   }
 
-  const FakeFile* Find(const std::string& name) const {
+  const FakeFile* Find(std::wstring_view name) const {
     for (const auto& file : files) {
-      if (file.name == name) return &file;
+      if (FileNameOf(file) == name) return &file;
     }
     return nullptr;
   }

@@ -20,8 +20,9 @@ FolderReport Scan(FakeFileSystem& fileSystem, ErrorRecord* errors = nullptr) {
 
 TEST(FolderReportTest, EmptyDirectoryGivesTheHeadingAlone) {
   FakeFileSystem fileSystem;
-  EXPECT_EQ(Scan(fileSystem), kReportHeading);
-  EXPECT_EQ(fileSystem.lastMask, "*.PMM");
+  EXPECT_EQ(Scan(fileSystem),
+            "Foldername  \tIdentifier            \t        Size\tFriendly Name\r\n");
+  EXPECT_EQ(fileSystem.lastMask, L"*.PMM");
 
   fileSystem.files = {{.name = "A.PMM"}};
   fileSystem.findFirstError = kErrorAccessDenied;
@@ -83,8 +84,8 @@ TEST(FolderReportTest, UnreadableFoldersSayWhyAndShowTheirListedSize) {
        {.name = "GONE.PMM", .listedSize = 77, .openError = kErrorFileNotFound},
        ReportRow("GONE.PMM    ", "", "          77", "(could not be read: no longer there)"),
        true},
-      {"wildcard in the name",
-       {.name = "?.PMM", .content = FolderFileHeader("never", "read")},
+      {"a wildcard in the true name, not only in the name column",
+       {.name = "?.PMM", .fileName = L"?.PMM", .content = FolderFileHeader("never", "read")},
        ReportRow("?.PMM       ", "", "         128", "(could not be read: invalid name)"),
        false},
       {"read fails",
@@ -137,27 +138,33 @@ TEST(FolderReportTest, ShortFileReadsAsZeroPastItsEnd) {
 }
 
 TEST(FolderReportTest, ListingThatBreaksMidwayKeepsTheRowsSoFar) {
-  FakeFileSystem fileSystem;
-  fileSystem.files = {{.name = "ONE.PMM", .content = FolderFileHeader("one", "1")},
-                      {.name = "TWO.PMM", .content = FolderFileHeader("two", "2")},
-                      {.name = "THREE.PMM", .content = FolderFileHeader("three", "3")}};
-  fileSystem.listingFailsAt = 2;
-  ErrorRecord errors;
-  EXPECT_EQ(Scan(fileSystem, &errors), std::string(kReportHeading) +
-                                           ReportRow("ONE.PMM     ", "1", "         128", "one") +
-                                           ReportRow("TWO.PMM     ", "2", "         128", "two"));
-  EXPECT_EQ(errors.error, fileSystem.listingError);
-  EXPECT_EQ(fileSystem.findCloses, 1);
+  // A network share that goes away, and a platform that runs out of memory for the next entry.
+  for (const OsError listingError : {OsError{59}, kErrorNotEnoughMemory}) {
+    SCOPED_TRACE(listingError);
+    FakeFileSystem fileSystem;
+    fileSystem.files = {{.name = "ONE.PMM", .content = FolderFileHeader("one", "1")},
+                        {.name = "TWO.PMM", .content = FolderFileHeader("two", "2")},
+                        {.name = "THREE.PMM", .content = FolderFileHeader("three", "3")}};
+    fileSystem.listingFailsAt = 2;
+    fileSystem.listingError = listingError;
+    ErrorRecord errors;
+    EXPECT_EQ(Scan(fileSystem, &errors), std::string(kReportHeading) +
+                                             ReportRow("ONE.PMM     ", "1", "         128", "one") +
+                                             ReportRow("TWO.PMM     ", "2", "         128", "two"));
+    EXPECT_EQ(errors.error, listingError);
+    EXPECT_EQ(fileSystem.findCloses, 1);
+  }
 }
 
 TEST(FolderReportTest, LongNamesAreCutInTheColumnButOpenedWhole) {
-  const std::string longName = std::string(300, 'L') + ".PMM";
+  // The longest name a directory entry can have.
+  const std::string longName = std::string(251, 'L') + ".PMM";
   FakeFileSystem fileSystem;
   fileSystem.files = {{.name = longName, .content = FolderFileHeader("long", "LONG")}};
   EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) +
                                   ReportRow("LLLLLLLLLLLL", "LONG", "         128", "long"));
   ASSERT_EQ(fileSystem.opened.size(), 1u);
-  EXPECT_EQ(fileSystem.opened[0], longName);
+  EXPECT_EQ(fileSystem.opened[0], std::wstring(longName.begin(), longName.end()));
 }
 
 TEST(FolderReportTest, HeaderTextsAreCopiedByteForByte) {

@@ -1,7 +1,10 @@
 #include "support/temp_directory.h"
 
+#include <winioctl.h>
+
 #include <stdexcept>
 
+#include "app/scoped_win.h"
 #include "support/folder_text.h"
 
 namespace vantrel::testing {
@@ -11,115 +14,149 @@ namespace {
   throw std::runtime_error(what + " failed, error " + std::to_string(GetLastError()));
 }
 
-void RemoveTree(const std::string& path) {
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA((path + "\\*").c_str(), &data);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string child = path + "\\" + name;
-      SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(child);
-      } else {
-        DeleteFileA(child.c_str());
-      }
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
-  }
-  RemoveDirectoryA(path.c_str());
+// Every entry of a directory but "." and "..", with its find data.
+template <typename Visit>
+void ForEachEntry(const std::wstring& directory, Visit visit) {
+  WIN32_FIND_DATAW data;
+  const ScopedSearch search(FindFirstFileW((directory + L"\\*").c_str(), &data));
+  if (!search.valid()) return;
+  do {
+    const std::wstring_view name = data.cFileName;
+    if (name != L"." && name != L"..") visit(data);
+  } while (FindNextFileW(search.get(), &data));
 }
 
-HANDLE OpenForWriting(const std::string& path, DWORD disposition) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) Fail("opening " + path);
+void RemoveTree(const std::wstring& path) {
+  ForEachEntry(path, [&](const WIN32_FIND_DATAW& data) {
+    const std::wstring child = path + L"\\" + data.cFileName;
+    SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      RemoveTree(child);
+    } else {
+      DeleteFileW(child.c_str());
+    }
+  });
+  RemoveDirectoryW(path.c_str());
+}
+
+ScopedFile OpenForWriting(const std::string& path, DWORD disposition) {
+  ScopedFile file(CreateFileW(Verbatim(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) Fail("opening " + path);
   return file;
 }
 
 }  // namespace
 
-TempDirectory::TempDirectory() {
-  char base[MAX_PATH];
-  GetTempPathA(MAX_PATH, base);
+std::wstring Wide(std::string_view utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                        wide.data(), static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(units));
+  return wide;
+}
+
+std::string Utf8(std::wstring_view wide) {
+  std::string utf8(wide.size() * 3, '\0');
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                          static_cast<int>(utf8.size()), nullptr, nullptr);
+  utf8.resize(static_cast<std::size_t>(bytes));
+  return utf8;
+}
+
+std::wstring Verbatim(std::string_view path) {
+  return L"\\\\?\\" + Wide(path);
+}
+
+TempDirectory::TempDirectory(std::size_t minimumPathLength) {
+  wchar_t base[MAX_PATH];
+  GetTempPathW(MAX_PATH, base);
   static unsigned counter = 0;
   for (;;) {
-    path_ = std::string(base) + "vantrel-" + std::to_string(GetCurrentProcessId()) + "-" +
+    root_ = Utf8(base) + "vantrel-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter);
-    if (CreateDirectoryA(path_.c_str(), nullptr)) return;
-    if (GetLastError() != ERROR_ALREADY_EXISTS) Fail("creating " + path_);
+    if (CreateDirectoryW(Verbatim(root_).c_str(), nullptr)) break;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) Fail("creating " + root_);
+  }
+  path_ = root_;
+  while (path_.size() < minimumPathLength) {
+    path_ += "\\a-directory-deep-in-the-tree";
+    if (!CreateDirectoryW(Verbatim(path_).c_str(), nullptr)) Fail("creating " + path_);
   }
 }
 
 TempDirectory::~TempDirectory() {
-  RemoveTree(path_);
+  RemoveTree(Verbatim(root_));
 }
 
-void TempDirectory::Write(const std::string& name, const std::string& bytes) const {
-  const HANDLE file = OpenForWriting(PathOf(name), CREATE_ALWAYS);
+void TempDirectory::Write(std::string_view name, std::string_view bytes) const {
+  const ScopedFile file = OpenForWriting(PathOf(name), CREATE_ALWAYS);
   DWORD written = 0;
-  const BOOL ok =
-      WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-  if (!ok || written != bytes.size()) Fail("writing " + name);
+  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+      written != bytes.size()) {
+    Fail("writing " + std::string(name));
+  }
 }
 
-void TempDirectory::Extend(const std::string& name, std::uint64_t length) const {
-  const HANDLE file = OpenForWriting(PathOf(name), OPEN_ALWAYS);
+void TempDirectory::Extend(std::string_view name, std::uint64_t length) const {
+  const ScopedFile file = OpenForWriting(PathOf(name), OPEN_ALWAYS);
+  // NTFS would otherwise set the whole length aside on disk; where sparse files are not known,
+  // the length is set all the same.
+  DWORD returned = 0;
+  DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
   LARGE_INTEGER end;
   end.QuadPart = static_cast<LONGLONG>(length);
-  const BOOL ok = SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file);
-  CloseHandle(file);
-  if (!ok) Fail("extending " + name);
+  if (!SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+    Fail("extending " + std::string(name));
+  }
 }
 
-void TempDirectory::MakeDirectory(const std::string& name) const {
-  if (!CreateDirectoryA(PathOf(name).c_str(), nullptr)) Fail("creating directory " + name);
+void TempDirectory::MakeDirectory(std::string_view name) const {
+  if (!CreateDirectoryW(Verbatim(PathOf(name)).c_str(), nullptr)) {
+    Fail("creating directory " + std::string(name));
+  }
 }
 
-void TempDirectory::SetAttributes(const std::string& name, DWORD attributes) const {
-  if (!SetFileAttributesA(PathOf(name).c_str(), attributes)) Fail("setting attributes of " + name);
+void TempDirectory::SetAttributes(std::string_view name, DWORD attributes) const {
+  if (!SetFileAttributesW(Verbatim(PathOf(name)).c_str(), attributes)) {
+    Fail("setting attributes of " + std::string(name));
+  }
 }
 
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& path) {
-  char previous[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, previous);
-  previous_ = previous;
-  if (!SetCurrentDirectoryA(path.c_str())) Fail("changing to " + path);
+  previous_.resize(GetCurrentDirectoryW(0, nullptr));
+  previous_.resize(GetCurrentDirectoryW(static_cast<DWORD>(previous_.size()), previous_.data()));
+  if (!SetCurrentDirectoryW(Wide(path).c_str())) Fail("changing to " + path);
 }
 
 CurrentDirectoryScope::~CurrentDirectoryScope() {
-  SetCurrentDirectoryA(previous_.c_str());
+  SetCurrentDirectoryW(previous_.c_str());
 }
 
 std::map<std::string, EntryState> Snapshot(const std::string& directory) {
   constexpr std::uint64_t kContentLimit = 1 << 20;
   std::map<std::string, EntryState> entries;
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return entries;
-  do {
-    EntryState& entry = entries[data.cFileName];
+  const std::wstring root = Verbatim(directory);
+  ForEachEntry(root, [&](const WIN32_FIND_DATAW& data) {
+    EntryState& entry = entries[Utf8(data.cFileName)];
     entry.attributes = data.dwFileAttributes;
     entry.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
     entry.writeTime = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
                       data.ftLastWriteTime.dwLowDateTime;
-    if (entry.size > kContentLimit || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    const std::string path = directory + "\\" + data.cFileName;
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (entry.size > kContentLimit || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    const ScopedFile file(CreateFileW((root + L"\\" + data.cFileName).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
+    if (!file.valid()) {
       entry.content = "<unreadable " + std::to_string(GetLastError()) + ">";
-      continue;
+      return;
     }
     entry.content.resize(static_cast<std::size_t>(entry.size));
     DWORD read = 0;
-    ReadFile(file, entry.content.data(), static_cast<DWORD>(entry.size), &read, nullptr);
+    ReadFile(file.get(), entry.content.data(), static_cast<DWORD>(entry.size), &read, nullptr);
     entry.content.resize(read);
-    CloseHandle(file);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
+  });
   return entries;
 }
 
@@ -134,13 +171,12 @@ void WriteNumberedFolders(const TempDirectory& dir, int count) {
 
 std::vector<std::string> ListingOrder(const std::string& mask) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA(mask.c_str(), &data);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  WIN32_FIND_DATAW data;
+  const ScopedSearch search(FindFirstFileW(Wide(mask).c_str(), &data));
+  if (!search.valid()) return names;
   do {
-    names.emplace_back(data.cFileName);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
+    names.push_back(Utf8(data.cFileName));
+  } while (FindNextFileW(search.get(), &data));
   return names;
 }
 

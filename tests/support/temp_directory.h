@@ -5,28 +5,40 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel::testing {
 
+// Names in these helpers are UTF-8, so a test can write any name the platform allows.
+std::wstring Wide(std::string_view utf8);
+std::string Utf8(std::wstring_view wide);
+
+// `path` as a "\\?\" path, which the platform takes as it is: no trimming of trailing dots or
+// spaces, no device names, no length limit.
+std::wstring Verbatim(std::string_view path);
+
 // A fresh directory under the temporary folder, removed with everything in it at the end.
+// Given a length, it is made that deep at least, through nested directories.
 class TempDirectory {
  public:
-  TempDirectory();
+  explicit TempDirectory(std::size_t minimumPathLength = 0);
   ~TempDirectory();
   TempDirectory(const TempDirectory&) = delete;
   TempDirectory& operator=(const TempDirectory&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string PathOf(const std::string& name) const { return path_ + "\\" + name; }
+  std::string PathOf(std::string_view name) const { return path_ + "\\" + std::string(name); }
 
-  void Write(const std::string& name, const std::string& bytes) const;
-  // Sets the file's length without writing the bytes between; no disk space is used.
-  void Extend(const std::string& name, std::uint64_t length) const;
-  void MakeDirectory(const std::string& name) const;
-  void SetAttributes(const std::string& name, DWORD attributes) const;
+  void Write(std::string_view name, std::string_view bytes) const;
+  // Sets the file's length without writing the bytes between, as a sparse file where the file
+  // system has them.
+  void Extend(std::string_view name, std::uint64_t length) const;
+  void MakeDirectory(std::string_view name) const;
+  void SetAttributes(std::string_view name, DWORD attributes) const;
 
  private:
+  std::string root_;  // what the destructor removes
   std::string path_;
 };
 
@@ -39,7 +51,7 @@ class CurrentDirectoryScope {
   CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
 
  private:
-  std::string previous_;
+  std::wstring previous_;
 };
 
 // Everything observable about a directory's entries: attributes, length, write time, and the

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string_view>
+
+#include "app/text.h"
+
+namespace vantrel {
+
+// Writes `directory` (a full path, as the current directory is reported) as a "\\?\" path with
+// a closing backslash, so that a listed name appended to it reaches exactly that file: the
+// platform then neither trims trailing dots and spaces, nor takes "NUL.PMM" for a device, nor
+// limits the length. False when there is no directory or no storage; `path` is then empty.
+inline bool LongPathDirectory(std::wstring_view directory, WideText& path) {
+  constexpr std::wstring_view kLocal = L"\\\\?\\", kDevice = L"\\\\.\\", kShare = L"\\\\";
+  path.Truncate(0);
+  if (directory.empty()) return false;
+  bool ok;
+  if (directory.starts_with(kLocal)) {
+    ok = path.Append(directory);
+  } else if (directory.starts_with(kDevice)) {
+    ok = path.Append(kLocal) && path.Append(directory.substr(kDevice.size()));
+  } else if (directory.starts_with(kShare)) {
+    ok = path.Append(L"\\\\?\\UNC\\") && path.Append(directory.substr(kShare.size()));
+  } else {
+    ok = path.Append(kLocal) && path.Append(directory);
+  }
+  if (ok && !directory.ends_with(L'\\')) ok = path.Append(1, L'\\');
+  if (!ok) path.Truncate(0);
+  return ok;
+}
+
+}  // namespace vantrel
