@@ -2,7 +2,8 @@
 
 #include <objbase.h>
 
-#include <string>
+#include <cstdlib>
+#include <cstring>
 
 #include "app/command_line.h"
 #include "app/floating_point_state.h"
@@ -17,9 +18,16 @@ int StartupShowCommand() {
 }
 
 int RunProgram(MainRoutine mainRoutine, const ThreadStateAllocation& allocation) {
+  // The C runtime answers an abort or a pure virtual call with a message box of its own unless
+  // told otherwise; this program shows none, whatever fails.
+  _set_error_mode(_OUT_TO_STDERR);
   CoInitialize(nullptr);
   const int showCommand = StartupShowCommand();
-  std::string commandTail(CommandLineTail(GetCommandLineA()));
+  // The tail runs to the end of the command line, so it is NUL-terminated where it stands:
+  // nothing before the main routine needs memory of its own but the thread's record.
+  char* const commandLine = GetCommandLineA();
+  char* const commandTail =
+      commandLine + (std::strlen(commandLine) - CommandLineTail(commandLine).size());
   const HINSTANCE instance = GetModuleHandleA(nullptr);
 
   if (!CreateMainThreadState(allocation)) {
@@ -28,7 +36,7 @@ int RunProgram(MainRoutine mainRoutine, const ThreadStateAllocation& allocation)
   }
   LoadX87ControlWord(kProgramControlWord);
 
-  const int exitCode = mainRoutine(instance, nullptr, commandTail.data(), showCommand);
+  const int exitCode = mainRoutine(instance, nullptr, commandTail, showCommand);
 
   ReleaseMainThreadState();
   CoUninitialize();

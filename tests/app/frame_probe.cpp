@@ -2,8 +2,13 @@
 //   frame_probe no-slot | no-memory   start-up fails; the exit code must be 255
 //   frame_probe show-command [...]    the exit code is the show command the frame passed on,
 //                                     or 1 when the command tail was not the arguments
+//   frame_probe abort                 the main routine aborts; the C runtime must end the
+//                                     process (exit code 3) without a message box
+//   frame_probe error-mode            the exit code is the C runtime's error mode
+// It is a GUI program, as vantrel.exe is, since the C runtime shows its boxes only for those.
 #include <windows.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -22,6 +27,14 @@ int ReportShowCommand(HINSTANCE, HINSTANCE, LPSTR commandTail, int showCommand) 
   return std::strncmp(commandTail, "show-command", 12) == 0 ? showCommand : 1;
 }
 
+int Abort(HINSTANCE, HINSTANCE, LPSTR, int) {
+  std::abort();
+}
+
+int ReportErrorMode(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return _set_error_mode(_REPORT_ERRMODE);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,5 +42,8 @@ int main(int argc, char** argv) {
   vantrel::ThreadStateAllocation allocation = vantrel::kPlatformAllocation;
   if (mode == "no-slot") allocation.allocateSlot = &NoSlot;
   if (mode == "no-memory") allocation.allocateMemory = &NoMemory;
-  ExitProcess(static_cast<UINT>(vantrel::RunProgram(&ReportShowCommand, allocation)));
+  vantrel::MainRoutine routine = &ReportShowCommand;
+  if (mode == "abort") routine = &Abort;
+  if (mode == "error-mode") routine = &ReportErrorMode;
+  ExitProcess(static_cast<UINT>(vantrel::RunProgram(routine, allocation)));
 }

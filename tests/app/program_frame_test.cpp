@@ -118,6 +118,10 @@ TEST(ProgramFrameProcessTest, ExitCodesAndShowCommand) {
       {"show-command", WORD{SW_SHOWMINNOACTIVE}, SW_SHOWMINNOACTIVE},
       {"show-command", std::nullopt, SW_SHOWDEFAULT},
       {"show-command \"a b\"", std::nullopt, SW_SHOWDEFAULT},
+      // Windows' C runtime answers an abort in a GUI program with a message box unless its
+      // error mode says otherwise; Wine's never shows one, so the mode itself is checked too.
+      {"abort", std::nullopt, 3},
+      {"error-mode", std::nullopt, _OUT_TO_STDERR},
   };
   char directory[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, directory);
