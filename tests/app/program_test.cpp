@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <vector>
 
+#include "app/scoped_win.h"
 #include "report/win32_file_system.h"
 #include "support/folder_text.h"
 #include "support/program_driver.h"
@@ -19,6 +22,32 @@ namespace {
 
 using testing::RunningProgram;
 using testing::TempDirectory;
+
+// Written out here rather than taken from the program, so a changed constant shows.
+constexpr char kTitle[] = "Vantrel v2.1";
+constexpr char kHeading[] = "Foldername  \tIdentifier            \t        Size\tFriendly Name\r\n";
+
+INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) {
+  return FALSE;
+}
+
+// A hidden dialog made here from a template written out in full: the main window's style,
+// "Courier" 8 and 370 x 270 dialog units. Its size and its dialog units are what the main
+// window's must be.
+HWND ReferenceDialog() {
+  std::vector<WORD> units = {0x0854, 0x000A, 0, 0, 0, 0, 0, 370, 270, 0, 0};
+  for (const char c : std::string_view(kTitle)) units.push_back(static_cast<WORD>(c));
+  units.insert(units.end(), {0, 8});
+  for (const char c : std::string_view("Courier")) units.push_back(static_cast<WORD>(c));
+  units.push_back(0);
+  return CreateDialogIndirectParamW(GetModuleHandleA(nullptr),
+                                    reinterpret_cast<LPCDLGTEMPLATEW>(units.data()), nullptr,
+                                    PassiveDialogProc, 0);
+}
+
+SIZE SizeOf(const RECT& rect) {
+  return {rect.right - rect.left, rect.bottom - rect.top};
+}
 
 std::string FolderFile(const std::string& name, const std::string& identifier,
                        const std::string& messages) {
@@ -38,7 +67,7 @@ class ProgramTest : public ::testing::Test {
   void Start(std::optional<WORD> showWindow = std::nullopt) {
     program_.emplace(testing::ProgramCommand("vantrel.exe"), dir_.path(), showWindow);
     ASSERT_TRUE(program_->started());
-    window_ = program_->WaitForWindow(kMainWindowTitle, "#32770");
+    window_ = program_->WaitForWindow(kTitle, "#32770");
     ASSERT_NE(window_, nullptr) << "no visible main window";
   }
 
@@ -61,11 +90,13 @@ TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
   dir_.Write("FOL01355.PMM",
              FolderFile("Family", "6047572E:6F49:FOL01355", "From: a\r\n\r\nHi\r\n\x1A"));
   dir_.Write("ARCHIVE2019.PMM", FolderFile("Archive 2019-2024", "5C2A1B00:0001:ARCHIVE", ""));
+  // Wine reports every Unix dot-file hidden, Windows none: the attribute is set here for both.
   dir_.Write(".HIDDEN.PMM", FolderFile("hidden", "H", ""));
+  dir_.SetAttributes(".HIDDEN.PMM", FILE_ATTRIBUTE_HIDDEN);
   dir_.Write("NOTES.TXT", "not a folder");
   ASSERT_NO_FATAL_FAILURE(Start());
 
-  std::string expected(kReportHeading);
+  std::string expected(kHeading);
   for (const std::string& name : testing::ListingOrder(dir_.PathOf("*.PMM"))) {
     if (name == "FOL01355.PMM")
       expected += "FOL01355.PMM\t6047572E:6F49:FOL01355\t         144\tFamily\r\n";
@@ -88,6 +119,32 @@ TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
   // Editable, both scroll bars always there, no line wrapping.
   EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(Control(ID_REPORT), GWL_STYLE)), 0x50313084u);
 
+  // Font, size and control rectangles: those of a dialog built here from literal values.
+  const ScopedWindow reference(ReferenceDialog());
+  ASSERT_TRUE(reference.valid());
+  RECT window, expectedWindow;
+  GetWindowRect(window_, &window);
+  GetWindowRect(reference.get(), &expectedWindow);
+  EXPECT_EQ(SizeOf(window).cx, SizeOf(expectedWindow).cx);
+  EXPECT_EQ(SizeOf(window).cy, SizeOf(expectedWindow).cy);
+  struct Placement {
+    int id;
+    RECT dialogUnits;
+  };
+  for (const Placement p :
+       {Placement{ID_ABOUT, {10, 210, 100, 230}}, Placement{ID_QUIT, {220, 210, 310, 230}},
+        Placement{ID_REPORT, {10, 5, 360, 205}}}) {
+    SCOPED_TRACE(p.id);
+    RECT expectedBox = p.dialogUnits, box;
+    MapDialogRect(reference.get(), &expectedBox);
+    GetWindowRect(Control(p.id), &box);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&box), 2);
+    EXPECT_EQ(box.left, expectedBox.left);
+    EXPECT_EQ(box.top, expectedBox.top);
+    EXPECT_EQ(box.right, expectedBox.right);
+    EXPECT_EQ(box.bottom, expectedBox.bottom);
+  }
+
   Click(ID_QUIT);
   ExpectExitCode(0);
 }
@@ -95,7 +152,7 @@ TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
 TEST_F(ProgramTest, AboutBoxShowsItsTextWhileTheMainWindowStillAnswers) {
   ASSERT_NO_FATAL_FAILURE(Start());
   const std::string reportBefore = ReportShown();
-  EXPECT_EQ(reportBefore, kReportHeading);
+  EXPECT_EQ(reportBefore, kHeading);
 
   Click(ID_ABOUT);
   const HWND box = WaitForAboutBox();
