@@ -16,7 +16,10 @@ constexpr std::string_view CommandLineTail(std::string_view commandLine) {
     if (end == std::string_view::npos) end = commandLine.size();
   }
   const std::size_t tail = commandLine.find_first_not_of(" \t", end);
-  return tail == std::string_view::npos ? std::string_view{} : commandLine.substr(tail);
+  if (tail == std::string_view::npos) return {};
+  // remove_prefix rather than substr, which would bring the C++ runtime's exceptions along.
+  commandLine.remove_prefix(tail);
+  return commandLine;
 }
 
 }  // namespace vantrel

@@ -1,12 +1,11 @@
 #include "app/program_frame.h"
 
-#include <objbase.h>
-
 #include <cstdlib>
 #include <cstring>
 
 #include "app/command_line.h"
 #include "app/floating_point_state.h"
+#include "app/scoped_win.h"
 
 namespace vantrel {
 
@@ -21,7 +20,7 @@ int RunProgram(MainRoutine mainRoutine, const ThreadStateAllocation& allocation)
   // The C runtime answers an abort or a pure virtual call with a message box of its own unless
   // told otherwise; this program shows none, whatever fails.
   _set_error_mode(_OUT_TO_STDERR);
-  CoInitialize(nullptr);
+  const ComScope com;
   const int showCommand = StartupShowCommand();
   // The tail runs to the end of the command line, so it is NUL-terminated where it stands:
   // nothing before the main routine needs memory of its own but the thread's record.
@@ -30,17 +29,11 @@ int RunProgram(MainRoutine mainRoutine, const ThreadStateAllocation& allocation)
       commandLine + (std::strlen(commandLine) - CommandLineTail(commandLine).size());
   const HINSTANCE instance = GetModuleHandleA(nullptr);
 
-  if (!CreateMainThreadState(allocation)) {
-    CoUninitialize();
-    return kStartupFailureExitCode;
-  }
+  // Released before COM, as the scopes end in reverse.
+  const MainThreadState threadState(allocation);
+  if (!threadState.created()) return kStartupFailureExitCode;
   LoadX87ControlWord(kProgramControlWord);
-
-  const int exitCode = mainRoutine(instance, nullptr, commandTail, showCommand);
-
-  ReleaseMainThreadState();
-  CoUninitialize();
-  return exitCode;
+  return mainRoutine(instance, nullptr, commandTail, showCommand);
 }
 
 }  // namespace vantrel

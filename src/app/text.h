@@ -60,9 +60,18 @@ class BasicText {
     return true;
   }
 
+  // Room for `more` units beyond the current size, growing geometrically so that a text built
+  // by many appends is copied rarely.
+  bool MakeRoom(std::size_t more) {
+    if (more > std::numeric_limits<std::size_t>::max() - size_) return false;
+    const std::size_t needed = size_ + more;
+    if (needed <= capacity_) return true;
+    return Reserve(needed > 2 * capacity_ ? needed : 2 * capacity_) || Reserve(needed);
+  }
+
   bool Append(View piece) {
     if (piece.empty()) return true;
-    if (!Grow(piece.size())) return false;
+    if (!MakeRoom(piece.size())) return false;
     std::memcpy(data_ + size_, piece.data(), piece.size() * sizeof(CharT));
     SetSize(size_ + piece.size());
     return true;
@@ -70,7 +79,7 @@ class BasicText {
 
   bool Append(std::size_t count, CharT unit) {
     if (count == 0) return true;
-    if (!Grow(count)) return false;
+    if (!MakeRoom(count)) return false;
     for (std::size_t i = 0; i < count; ++i) data_[size_ + i] = unit;
     SetSize(size_ + count);
     return true;
@@ -83,14 +92,6 @@ class BasicText {
 
  private:
   static constexpr CharT kNul{};
-
-  // Doubles the storage when it must grow, so a text built by many appends is copied rarely.
-  bool Grow(std::size_t more) {
-    if (more > std::numeric_limits<std::size_t>::max() - size_) return false;
-    const std::size_t needed = size_ + more;
-    if (needed <= capacity_) return true;
-    return Reserve(needed > 2 * capacity_ ? needed : 2 * capacity_) || Reserve(needed);
-  }
 
   void SetSize(std::size_t size) {
     size_ = size;

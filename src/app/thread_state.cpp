@@ -1,7 +1,6 @@
 #include "app/thread_state.h"
 
 #include <mutex>
-#include <new>
 
 #include "app/spin_lock.h"
 
@@ -13,41 +12,41 @@ ThreadState* mainThreadState = nullptr;
 SpinLock mainThreadStateLock;
 
 ThreadState* NewThreadState(const ThreadStateAllocation& allocation) {
-  void* memory = allocation.allocateMemory(GMEM_FIXED | GMEM_ZEROINIT, sizeof(ThreadState));
-  return memory != nullptr ? new (memory) ThreadState{} : nullptr;
+  return static_cast<ThreadState*>(
+      allocation.allocateMemory(GMEM_FIXED | GMEM_ZEROINIT, sizeof(ThreadState)));
 }
 
 }  // namespace
 
-bool CreateMainThreadState(const ThreadStateAllocation& allocation) {
+MainThreadState::MainThreadState(const ThreadStateAllocation& allocation) {
   slot = allocation.allocateSlot();
-  if (slot == TLS_OUT_OF_INDEXES) return false;
+  if (slot == TLS_OUT_OF_INDEXES) return;
   ThreadState* state = NewThreadState(allocation);
   if (state == nullptr) {
     TlsFree(slot);
     slot = TLS_OUT_OF_INDEXES;
-    return false;
+    return;
   }
-  state->dialogFont = kStartupDialogFont;
+  *state = kStartupThreadState;
   TlsSetValue(slot, state);
   const std::lock_guard<SpinLock> lock(mainThreadStateLock);
   mainThreadState = state;
-  return true;
 }
 
-void ReleaseMainThreadState() {
+MainThreadState::~MainThreadState() {
   if (slot == TLS_OUT_OF_INDEXES) return;
   {
     const std::lock_guard<SpinLock> lock(mainThreadStateLock);
-    if (mainThreadState != nullptr) {
-      mainThreadState->~ThreadState();
-      GlobalFree(mainThreadState);
-      mainThreadState = nullptr;
-    }
+    GlobalFree(mainThreadState);
+    mainThreadState = nullptr;
   }
   TlsSetValue(slot, nullptr);
   TlsFree(slot);
   slot = TLS_OUT_OF_INDEXES;
+}
+
+bool MainThreadState::created() const {
+  return slot != TLS_OUT_OF_INDEXES;
 }
 
 ThreadState* CurrentThreadState() {
@@ -57,18 +56,10 @@ ThreadState* CurrentThreadState() {
   if (state == nullptr) return nullptr;
   {
     const std::lock_guard<SpinLock> lock(mainThreadStateLock);
-    if (mainThreadState != nullptr) state->dialogFont = mainThreadState->dialogFont;
+    *state = mainThreadState != nullptr ? *mainThreadState : kStartupThreadState;
   }
   TlsSetValue(slot, state);
   return state;
-}
-
-DialogFont& CurrentDialogFont() {
-  if (ThreadState* state = CurrentThreadState()) return state->dialogFont;
-  // No record: start-up has not run (the engine's own tests) or memory ran out. One setting then
-  // serves every thread.
-  static DialogFont fallback = kStartupDialogFont;
-  return fallback;
 }
 
 }  // namespace vantrel

@@ -1,17 +1,27 @@
 #pragma once
 
-#include <windows.h>
+#include <cstdint>
 
-#include "ui/dialog_font.h"
+#include "app/win32_names.h"
 
 namespace vantrel {
 
 // The run-time state of one thread, reached through a thread-local storage slot. Plain data:
 // it lives in zero-filled global memory.
 struct ThreadState {
-  DialogFont dialogFont;
+  char dialogFace[32];           // the dialog font's face: up to 31 bytes and a NUL
+  std::int32_t dialogPointSize;  // and its size in points
 };
 
+// What the main thread's record starts with.
+inline constexpr ThreadState kStartupThreadState{"MS Sans Serif", 8};
+
+// The calling thread's record. A thread other than the main one gets its own on first use,
+// starting as a copy of the main thread's. Null without a slot (before start-up or after
+// shutdown) or when memory runs out.
+ThreadState* CurrentThreadState();
+
+#if defined(_WIN32)
 // How the frame obtains the slot and the record's memory; tests replace them to make start-up
 // fail.
 struct ThreadStateAllocation {
@@ -21,15 +31,18 @@ struct ThreadStateAllocation {
 
 inline constexpr ThreadStateAllocation kPlatformAllocation{&TlsAlloc, &GlobalAlloc};
 
-// Creates the slot and the calling (main) thread's record with the dialog font
-// "MS Sans Serif" 8. False when either cannot be had; nothing is then left allocated.
-bool CreateMainThreadState(const ThreadStateAllocation& allocation);
+// The slot and the main thread's record for a scope: created with the start-up values, and
+// released in this order at the end: the record freed, the slot's value cleared, the slot
+// freed. Nothing stays allocated when either cannot be had.
+class MainThreadState {
+ public:
+  explicit MainThreadState(const ThreadStateAllocation& allocation);
+  ~MainThreadState();
+  MainThreadState(const MainThreadState&) = delete;
+  MainThreadState& operator=(const MainThreadState&) = delete;
 
-// Frees the main thread's record and the slot.
-void ReleaseMainThreadState();
-
-// The calling thread's record. A thread other than the main one gets its own on first use,
-// starting with the main thread's current dialog font. Null only without a slot.
-ThreadState* CurrentThreadState();
+  bool created() const;
+};
+#endif
 
 }  // namespace vantrel

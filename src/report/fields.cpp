@@ -3,8 +3,25 @@
 #include <algorithm>
 
 namespace vantrel {
+namespace {
 
-std::string FormatGrouped(std::int64_t value) {
+// A field of `width` bytes: the kept part of `text` with the fill before or after it.
+Text Field(std::string_view text, std::size_t width, bool flushRight, ErrorRecord& errors) {
+  const std::string_view kept = text.substr(0, std::min(text.size(), width));
+  Text field;
+  if (!field.Reserve(width)) {
+    errors.Note(kErrorTextStorage);
+    return field;
+  }
+  if (flushRight) field.Append(width - kept.size(), ' ');
+  field.Append(kept);
+  if (!flushRight) field.Append(width - kept.size(), ' ');
+  return field;
+}
+
+}  // namespace
+
+Text FormatGrouped(std::int64_t value, ErrorRecord& errors) {
   // Unsigned arithmetic, so the most negative value has a magnitude too.
   const auto bits = static_cast<std::uint64_t>(value);
   std::uint64_t magnitude = value < 0 ? ~bits + 1 : bits;
@@ -17,28 +34,24 @@ std::string FormatGrouped(std::int64_t value) {
   } while (magnitude != 0);
   if (digits == 1) reversed[digits++] = '0';
 
-  std::string text;
-  text.reserve(digits + digits / 3 + 1);
-  if (value < 0) text += '-';
+  char grouped[32];
+  std::size_t size = 0;
+  if (value < 0) grouped[size++] = '-';
   for (std::size_t i = digits; i-- > 0;) {
-    text += reversed[i];
-    if (i > 0 && i % 3 == 0) text += ',';
+    grouped[size++] = reversed[i];
+    if (i > 0 && i % 3 == 0) grouped[size++] = ',';
   }
+  Text text;
+  if (!text.Append(std::string_view(grouped, size))) errors.Note(kErrorTextStorage);
   return text;
 }
 
-std::string FieldRight(std::string_view text, std::size_t width) {
-  const std::size_t kept = std::min(text.size(), width);
-  std::string field(width - kept, ' ');
-  field.append(text.substr(0, kept));
-  return field;
+Text FieldRight(std::string_view text, std::size_t width, ErrorRecord& errors) {
+  return Field(text, width, true, errors);
 }
 
-std::string FieldLeft(std::string_view text, std::size_t width) {
-  const std::size_t kept = std::min(text.size(), width);
-  std::string field(text.substr(0, kept));
-  field.append(width - kept, ' ');
-  return field;
+Text FieldLeft(std::string_view text, std::size_t width, ErrorRecord& errors) {
+  return Field(text, width, false, errors);
 }
 
 }  // namespace vantrel

@@ -59,8 +59,6 @@ struct OpenedFile {
 // tests script failures no real file can produce. Only one listing is open at a time.
 class FileSystem {
  public:
-  virtual ~FileSystem() = default;
-
   // Starts a listing of the current directory, closing one still open.
   virtual OsError FindFirst(std::wstring_view mask, FindEntry& entry) = 0;
   virtual OsError FindNext(FindEntry& entry) = 0;
@@ -73,6 +71,10 @@ class FileSystem {
   virtual OsError ReadAt(FileId file, std::uint64_t offset, std::span<unsigned char> buffer,
                          std::size_t& bytesRead) = 0;
   virtual void Close(FileId file) = 0;
+
+ protected:
+  // Never deleted through the interface.
+  ~FileSystem() = default;
 };
 
 }  // namespace vantrel

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <span>
-#include <string>
+#include <string_view>
 
 namespace vantrel {
 
@@ -16,16 +16,16 @@ struct FolderHeader {
   std::array<unsigned char, kFolderHeaderSize> bytes{};
 };
 
-// The NUL-terminated text starting at 1-based `position`. The buffer's last byte never belongs
-// to the text, so a header without any NUL yields 127 bytes from position 1 and 41 from
-// position 87. A position outside the buffer yields an empty text.
-std::string ZStringAt(std::span<const unsigned char> buffer, std::size_t position);
+// The NUL-terminated text starting at 1-based `position`, as a view of the buffer's bytes. The
+// buffer's last byte never belongs to the text, so a header without any NUL yields 127 bytes
+// from position 1 and 41 from position 87. A position outside the buffer yields an empty text.
+std::string_view ZStringAt(std::span<const unsigned char> buffer, std::size_t position);
 
-inline std::string FriendlyName(const FolderHeader& header) {
+inline std::string_view FriendlyName(const FolderHeader& header) {
   return ZStringAt(header.bytes, kFriendlyNamePosition);
 }
 
-inline std::string FolderIdentifier(const FolderHeader& header) {
+inline std::string_view FolderIdentifier(const FolderHeader& header) {
   return ZStringAt(header.bytes, kIdentifierPosition);
 }
 

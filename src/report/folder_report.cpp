@@ -1,7 +1,6 @@
 #include "report/folder_report.h"
 
 #include <algorithm>
-#include <new>
 
 #include "report/fields.h"
 #include "report/folder_header.h"
@@ -92,10 +91,11 @@ bool HasWildcard(std::wstring_view fileName) {
   return fileName.find_first_of(L"*?") != std::wstring_view::npos;
 }
 
-// Reads size and header of one folder. On failure the row keeps the listing's size and says
-// why it could not be read; it never shows bytes of another folder.
-OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderRow& row,
-                   ErrorRecord& errors) {
+// Reads size and header of one folder; on success the row's texts are views of `header`. On
+// failure the row keeps the listing's size and no texts: it never shows bytes of another
+// folder.
+OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderHeader& header,
+                   FolderRow& row, ErrorRecord& errors) {
   // The platform would treat these as a pattern, not as this file. A listed name never holds
   // them; the "?" of a name the code page cannot spell is only in the name column.
   if (HasWildcard(fileName)) return kErrorInvalidName;
@@ -112,7 +112,6 @@ OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderRow
     errors.Note(sizeError);
   }
 
-  FolderHeader header;
   std::size_t bytesRead = 0;
   const OsError readError = fileSystem.ReadAt(folder.file().id, 0, header.bytes, bytesRead);
   if (readError != kErrorNone) return readError;
@@ -128,27 +127,29 @@ OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderRow
 
 }  // namespace
 
-std::string FormatSizeColumn(std::uint64_t size) {
+Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors) {
   // Folder files never come near 2^63 bytes, so the signed conversion is exact.
-  std::string digits = FormatGrouped(static_cast<std::int64_t>(size));
+  Text digits = FormatGrouped(static_cast<std::int64_t>(size), errors);
   if (digits.size() > kColumnWidth) return digits;
-  return FieldRight(digits, kColumnWidth);
+  return FieldRight(digits.view(), kColumnWidth, errors);
 }
 
-void AppendFolderRow(FolderReport& report, const FolderRow& row) {
-  // Built apart first, so running out of memory midway never leaves half a line.
-  std::string line = FieldLeft(row.name, kColumnWidth);
-  line += '\t';
-  line += row.identifier;
-  line += '\t';
-  line += FormatSizeColumn(row.size);
-  line += '\t';
-  line += row.friendlyName;
-  line += "\r\n";
-  report += line;
+void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors) {
+  const Text name = FieldLeft(row.name, kColumnWidth, errors);
+  const Text size = FormatSizeColumn(row.size, errors);
+  const std::string_view pieces[] = {name.view(), "\t", row.identifier,   "\t",
+                                     size.view(), "\t", row.friendlyName, "\r\n"};
+  std::size_t length = 0;
+  for (const std::string_view piece : pieces) length += piece.size();
+  // Room for the whole line first, so running out of memory never leaves half of it.
+  if (!report.MakeRoom(length)) {
+    errors.Note(kErrorTextStorage);
+    return;
+  }
+  for (const std::string_view piece : pieces) report.Append(piece);
 }
 
-std::string UnreadableNote(OsError error) {
+std::string_view UnreadableNote(OsError error) {
   switch (error) {
     case kErrorSharingViolation:
     case kErrorLockViolation:
@@ -168,22 +169,19 @@ std::string UnreadableNote(OsError error) {
 }
 
 FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors) {
-  FolderReport report(kReportHeading);
+  FolderReport report;
+  if (!report.Append(kReportHeading)) errors.Note(kErrorTextStorage);
   DirectoryQuery query(fileSystem, errors);
   FindEntry entry;
   for (bool listed = query.First(kFolderMask, entry); listed; listed = query.Next(entry)) {
-    try {
-      FolderRow row{.name = std::string(entry.ShownName()), .size = entry.size};
-      const OsError failure = ReadFolder(fileSystem, entry.FileName(), row, errors);
-      if (failure != kErrorNone) {
-        errors.Note(failure);
-        row.friendlyName = UnreadableNote(failure);
-      }
-      AppendFolderRow(report, row);
-    } catch (const std::bad_alloc&) {
-      // Out of memory for this row: the report keeps what it has and the scan goes on.
-      errors.Note(kErrorTextStorage);
+    FolderHeader header;
+    FolderRow row{.name = entry.ShownName(), .size = entry.size};
+    const OsError failure = ReadFolder(fileSystem, entry.FileName(), header, row, errors);
+    if (failure != kErrorNone) {
+      errors.Note(failure);
+      row.friendlyName = UnreadableNote(failure);
     }
+    AppendFolderRow(report, row, errors);
   }
   return report;
 }

@@ -2,16 +2,16 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "app/error_record.h"
+#include "app/text.h"
 #include "report/file_system.h"
 
 namespace vantrel {
 
 // The report text: the heading line, then one line per folder file, each ended by CR LF.
-using FolderReport = std::string;
+using FolderReport = Text;
 
 inline constexpr std::wstring_view kFolderMask = L"*.PMM";
 inline constexpr std::size_t kColumnWidth = 12;
@@ -19,22 +19,24 @@ inline constexpr std::string_view kReportHeading =
     "Foldername  \tIdentifier            \t        Size\tFriendly Name\r\n";
 static_assert(kReportHeading.size() == 64);
 
-// One report line before it is laid out.
+// One report line before it is laid out: views of the listing's name and of the header.
 struct FolderRow {
-  std::string name;
-  std::string identifier;
+  std::string_view name;
+  std::string_view identifier;
   std::uint64_t size = 0;
-  std::string friendlyName;
+  std::string_view friendlyName;
 };
 
 // The size column: grouped digits right-aligned in 12 bytes, or the whole text when it is
 // longer, so a size is never shown cut.
-std::string FormatSizeColumn(std::uint64_t size);
+Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors);
 
-void AppendFolderRow(FolderReport& report, const FolderRow& row);
+// Appends the row's line whole, or, when the report cannot grow, nothing. A column whose text
+// could not be stored is empty.
+void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors);
 
 // The friendly-name column of a folder that could not be read, saying why where it can.
-std::string UnreadableNote(OsError error);
+std::string_view UnreadableNote(OsError error);
 
 // Lists the "*.PMM" files of the current directory in the platform's order and reads each
 // one's header. Never writes to a folder; failures end up in the rows and in `errors`.

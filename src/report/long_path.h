@@ -14,16 +14,18 @@ inline bool LongPathDirectory(std::wstring_view directory, WideText& path) {
   constexpr std::wstring_view kLocal = L"\\\\?\\", kDevice = L"\\\\.\\", kShare = L"\\\\";
   path.Truncate(0);
   if (directory.empty()) return false;
-  bool ok;
+  // remove_prefix rather than substr, which would bring the C++ runtime's exceptions along.
+  std::wstring_view rest = directory;
+  std::wstring_view prefix = kLocal;
   if (directory.starts_with(kLocal)) {
-    ok = path.Append(directory);
+    prefix = {};
   } else if (directory.starts_with(kDevice)) {
-    ok = path.Append(kLocal) && path.Append(directory.substr(kDevice.size()));
+    rest.remove_prefix(kDevice.size());
   } else if (directory.starts_with(kShare)) {
-    ok = path.Append(L"\\\\?\\UNC\\") && path.Append(directory.substr(kShare.size()));
-  } else {
-    ok = path.Append(kLocal) && path.Append(directory);
+    rest.remove_prefix(kShare.size());
+    prefix = L"\\\\?\\UNC\\";
   }
+  bool ok = path.Append(prefix) && path.Append(rest);
   if (ok && !directory.ends_with(L'\\')) ok = path.Append(1, L'\\');
   if (!ok) path.Truncate(0);
   return ok;

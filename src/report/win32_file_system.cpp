@@ -36,16 +36,16 @@ OsError HandleFailure(const GuardedResult<HANDLE>& result) {
 
 }  // namespace
 
+void GuardedSearchTraits::Close(Handle search) {
+  GuardedCall(&::FindClose, search);
+}
+
 Win32FileSystem::Win32FileSystem()
     : codePage_(GetACP()),
       // Best fit would show "Abc.PMM" for "Ābc.PMM", a name another folder may have. UTF-8
       // takes no such flag: it spells every name.
       conversionFlags_(codePage_ == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS) {
   TakeCurrentDirectory();
-}
-
-Win32FileSystem::~Win32FileSystem() {
-  FindClose();
 }
 
 void Win32FileSystem::TakeCurrentDirectory() {
@@ -84,23 +84,21 @@ OsError Win32FileSystem::FindFirst(std::wstring_view mask, FindEntry& entry) {
   if (!terminated.Append(mask)) return kErrorNotEnoughMemory;
   const auto result = GuardedCall(&::FindFirstFileW, terminated.c_str(), &found_);
   if (const OsError error = HandleFailure(result)) return error;
-  search_ = result.value;
+  search_.reset(result.value);
   Fill(entry);
   return kErrorNone;
 }
 
 OsError Win32FileSystem::FindNext(FindEntry& entry) {
-  if (search_ == nullptr) return ERROR_INVALID_HANDLE;
-  const auto result = GuardedCall(&::FindNextFileW, search_, &found_);
+  if (!search_.valid()) return ERROR_INVALID_HANDLE;
+  const auto result = GuardedCall(&::FindNextFileW, search_.get(), &found_);
   if (result.failed()) return result.lastError;
   Fill(entry);
   return kErrorNone;
 }
 
 void Win32FileSystem::FindClose() {
-  if (search_ == nullptr) return;
-  GuardedCall(&::FindClose, search_);
-  search_ = nullptr;
+  search_.reset();
 }
 
 OsError Win32FileSystem::Open(std::wstring_view fileName, OpenedFile& file) {

@@ -3,11 +3,17 @@
 #include <windows.h>
 
 #include "app/error_record.h"
+#include "app/scoped_win.h"
 #include "app/text.h"
 #include "report/file_system.h"
 #include "report/folder_report.h"
 
 namespace vantrel {
+
+// A listing handle closed, like every file-system call, through GuardedCall.
+struct GuardedSearchTraits : SearchHandleTraits {
+  static void Close(Handle search);
+};
 
 // The folder scan's file system on Win32 calls, each made through GuardedCall. Names are the
 // platform's own UTF-16 names: listed with the wide calls and opened under the listed directory
@@ -15,7 +21,6 @@ namespace vantrel {
 class Win32FileSystem final : public FileSystem {
  public:
   Win32FileSystem();
-  ~Win32FileSystem() override;
   Win32FileSystem(const Win32FileSystem&) = delete;
   Win32FileSystem& operator=(const Win32FileSystem&) = delete;
 
@@ -34,9 +39,9 @@ class Win32FileSystem final : public FileSystem {
   void TakeCurrentDirectory();
   void Fill(FindEntry& entry) const;
 
-  HANDLE search_ = nullptr;  // the open listing, or null
-  WIN32_FIND_DATAW found_;   // the platform's data of the entry last fetched
-  WideText path_;            // "\\?\" + directory + "\", then the name being opened
+  UniqueHandle<GuardedSearchTraits> search_;
+  WIN32_FIND_DATAW found_;  // the platform's data of the entry last fetched
+  WideText path_;           // "\\?\" + directory + "\", then the name being opened
   std::size_t directorySize_ = 0;
   UINT codePage_;
   DWORD conversionFlags_;

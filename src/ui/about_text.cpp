@@ -1,4 +1,4 @@
-#include "ui/about_text.h"
+#include "ui/about_box.h"
 
 #include <array>
 
@@ -24,15 +24,13 @@ static_assert(kEmail.size() == 31);
 
 }  // namespace
 
-std::string AboutText() {
+Text AboutText(ErrorRecord& errors) {
   constexpr std::string_view kLineEnd = "\r\n";
   const std::array<std::string_view, 8> lines = {kPurpose, "",        "",     "",
                                                  kNotice,  kSupplier, kEmail, kWeb};
-  std::string text;
-  text.reserve(450);
+  Text text;
   for (const std::string_view line : lines) {
-    text += line;
-    text += kLineEnd;
+    if (!text.Append(line) || !text.Append(kLineEnd)) errors.Note(kErrorTextStorage);
   }
   return text;
 }

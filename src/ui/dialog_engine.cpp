@@ -1,13 +1,7 @@
 #include "ui/dialog_engine.h"
 
-#include <new>
-#include <string>
-
 #include "app/floating_point_state.h"
-#include "ui/dialog_style.h"
-#include "ui/dialog_template.h"
-#include "ui/module_instance.h"
-#include "ui/window_registry.h"
+#include "app/text.h"
 
 namespace vantrel {
 namespace {
@@ -30,16 +24,22 @@ LONG Corner(std::int32_t origin, std::int32_t extent) {
   return static_cast<LONG>(static_cast<std::uint32_t>(origin) + static_cast<std::uint32_t>(extent));
 }
 
-// The platform wants NUL-terminated text, so a text ends at its first NUL byte.
-std::string NulTerminated(std::string_view text) {
-  return std::string(text.substr(0, text.find('\0')));
+// The platform wants NUL-terminated text, so a text ends at its first NUL byte. False when the
+// copy's storage is refused.
+bool CopyToNul(std::string_view text, Text& copy) {
+  return copy.Append(text.substr(0, text.find('\0')));
+}
+
+// The module that owns the engine's dialogs and controls: the program itself.
+HINSTANCE ModuleInstance() {
+  return GetModuleHandleA(nullptr);
 }
 
 }  // namespace
 
 HWND NewDialog(HWND parent, std::string_view title, std::int32_t x, std::int32_t y,
                std::int32_t width, std::int32_t height, std::uint32_t style,
-               std::uint32_t extendedStyle) noexcept {
+               std::uint32_t extendedStyle) {
   const DialogTemplate dialogTemplate = BuildDialogTemplate(
       title, x, y, width, height, DialogStyle(style, x, y), extendedStyle, CurrentDialogFont());
   // The dialog procedure already runs inside this call, before the dialog has a record: it
@@ -62,7 +62,7 @@ HWND NewDialog(HWND parent, std::string_view title, std::int32_t x, std::int32_t
 HWND AddControl(ControlKind kind, HWND dialog, std::int32_t id, std::string_view className,
                 std::string_view text, std::int32_t x, std::int32_t y, std::int32_t width,
                 std::int32_t height, std::uint32_t style, std::uint32_t extendedStyle,
-                ControlCallback callback) noexcept {
+                ControlCallback callback) {
   const std::optional<WindowRecord> dialogRecord = EngineRegistry().Find(dialog);
   if (!dialogRecord) return nullptr;
   const std::optional<ControlPlan> plan = PlanControl(kind, className, style);
@@ -73,15 +73,12 @@ HWND AddControl(ControlKind kind, HWND dialog, std::int32_t id, std::string_view
   RECT box{x, y, Corner(x, width), Corner(y, height)};
   MapDialogRect(dialog, &box);
 
-  HWND control = nullptr;
-  try {
-    control = CreateWindowExA(
-        extendedStyle, NulTerminated(plan->className).c_str(), NulTerminated(text).c_str(),
-        plan->style, box.left, box.top, box.right - box.left, box.bottom - box.top, dialog,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), nullptr);
-  } catch (const std::bad_alloc&) {
-    return nullptr;
-  }
+  Text classCopy, textCopy;
+  if (!CopyToNul(plan->className, classCopy) || !CopyToNul(text, textCopy)) return nullptr;
+  const HWND control =
+      CreateWindowExA(extendedStyle, classCopy.c_str(), textCopy.c_str(), plan->style, box.left,
+                      box.top, box.right - box.left, box.bottom - box.top, dialog,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ModuleInstance(), nullptr);
   if (control != nullptr) {
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(dialogRecord->font), TRUE);
     EngineRegistry().Register(
@@ -91,19 +88,17 @@ HWND AddControl(ControlKind kind, HWND dialog, std::int32_t id, std::string_view
   return control;
 }
 
-HWND GetControl(HWND dialog, std::int32_t id) noexcept {
+HWND GetControl(HWND dialog, std::int32_t id) {
   return GetDlgItem(dialog, id);
 }
 
-void SetControlText(HWND control, std::string_view text) noexcept {
-  try {
-    const std::string terminated = NulTerminated(text);
-    // Controls may run code that changes the floating-point mode.
-    const SavedFloatingPointState floatingPoint;
-    SetWindowTextA(control, terminated.c_str());
-  } catch (const std::bad_alloc&) {
-    // No memory for the copy: the control keeps its text.
-  }
+void SetControlText(HWND control, std::string_view text) {
+  // No memory for the copy: the control keeps its text.
+  Text terminated;
+  if (!CopyToNul(text, terminated)) return;
+  // Controls may run code that changes the floating-point mode.
+  const SavedFloatingPointState floatingPoint;
+  SetWindowTextA(control, terminated.c_str());
 }
 
 }  // namespace vantrel

@@ -10,7 +10,8 @@ namespace vantrel {
 
 inline constexpr std::size_t kDialogFaceLimit = 31;
 
-// The font that NewDialog writes into the next dialog template. One setting per thread.
+// The font that NewDialog writes into the next dialog template. One setting per thread, kept in
+// the thread's run-time record.
 struct DialogFont {
   std::array<char, kDialogFaceLimit + 1> face{};  // always NUL-terminated
   std::uint32_t pointSize = 0;                    // 0..255
@@ -27,11 +28,8 @@ constexpr DialogFont MakeDialogFont(std::string_view face, std::int32_t pointSiz
   return font;
 }
 
-// The setting every program starts with.
-inline constexpr DialogFont kStartupDialogFont = MakeDialogFont("MS Sans Serif", 8);
-
 // The calling thread's setting, "MS Sans Serif" 8 until changed.
-DialogFont& CurrentDialogFont();
+DialogFont CurrentDialogFont();
 
 // Changes the calling thread's setting; dialogs created before keep their font.
 void SetDialogFont(std::string_view face, std::int32_t pointSize);

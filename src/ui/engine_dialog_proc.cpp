@@ -1,5 +1,4 @@
 #include "ui/dialog_engine.h"
-#include "ui/window_registry.h"
 
 namespace vantrel {
 namespace {
@@ -37,11 +36,11 @@ ControlCallback ControlCallbackFor(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 // A result of our own goes into DWLP_MSGRESULT, unless a callback already stored one there.
-INT_PTR Finish(HWND dialog, std::intptr_t result) {
+INT_PTR Finish(HWND dialog, INT_PTR result) {
   if (GetWindowLongPtrA(dialog, DWLP_MSGRESULT) == 0) {
     SetWindowLongPtrA(dialog, DWLP_MSGRESULT, static_cast<LONG_PTR>(result));
   }
-  return static_cast<INT_PTR>(result);
+  return result;
 }
 
 // Compared exactly: only a plain SC_CLOSE closes the dialog.
@@ -51,8 +50,7 @@ bool IsCloseCommand(WPARAM wParam) {
 
 }  // namespace
 
-INT_PTR CALLBACK EngineDialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                  LPARAM lParam) noexcept {
+INT_PTR CALLBACK EngineDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   // Every activation is answered here, so the dialog manager moves no focus.
   if (message == WM_ACTIVATE) {
     const WORD state = LOWORD(wParam);
@@ -60,14 +58,14 @@ INT_PTR CALLBACK EngineDialogProc(HWND dialog, UINT message, WPARAM wParam,
   }
 
   if (const ControlCallback callback = ControlCallbackFor(dialog, message, wParam, lParam)) {
-    const std::intptr_t result = CallGuarded(callback, dialog, message, wParam, lParam);
+    const INT_PTR result = callback(dialog, message, wParam, lParam);
     if (result != 0) return Finish(dialog, result);
   }
 
   // Looked up afresh: a control callback may have closed the dialog.
   if (const std::optional<WindowRecord> record = EngineRegistry().Find(dialog)) {
-    const std::intptr_t result =
-        record->callback ? CallGuarded(record->callback, dialog, message, wParam, lParam) : 0;
+    const INT_PTR result =
+        record->callback != nullptr ? record->callback(dialog, message, wParam, lParam) : 0;
     if (message == WM_NCDESTROY) EngineRegistry().ReleaseDialog(dialog);
     if (result != 0) return Finish(dialog, result);
   }

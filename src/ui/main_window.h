@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string_view>
+
+#include "ui/version.h"
 
 namespace vantrel {
 
@@ -10,14 +13,15 @@ inline constexpr std::int32_t ID_ABOUT = 22;
 inline constexpr std::int32_t ID_QUIT = 23;
 inline constexpr std::int32_t ID_REPORT = 27;
 
-inline constexpr char kMainWindowTitle[] = "Vantrel v2.1";
-
 // The main window's dialog handle once it exists.
 inline HWND MainDialog = nullptr;
 
 // Bound to "Quit": ends the window with result 1.
-std::intptr_t QuitCallback(HWND__* dialog, std::uint32_t message, std::uintptr_t wParam,
-                           std::intptr_t lParam) noexcept;
+INT_PTR QuitCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+
+// Replaces the whole text of a rich-edit control with `report`, raising the control's text
+// limit first so that every row of a large directory is shown.
+void FillReportControl(HWND control, std::string_view report);
 
 // The main routine: builds the window, fills it with the report of the current directory and
 // runs it until it is closed. Its arguments are not used; it returns 0.

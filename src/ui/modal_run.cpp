@@ -1,6 +1,4 @@
 #include "ui/dialog_engine.h"
-#include "ui/dialog_style.h"
-#include "ui/window_registry.h"
 
 namespace vantrel {
 namespace {
@@ -12,13 +10,13 @@ HWND Owner(HWND dialog) {
 // The dialog's real WM_INITDIALOG and first WM_SIZE came before it had a record, so its
 // DialogCallback gets its own pair before the run.
 void GreetDialogCallback(HWND dialog, DialogCallback callback) {
-  CallGuarded(callback, dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(dialog), 0);
+  callback(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(dialog), 0);
   const std::optional<WindowRecord> record = EngineRegistry().Find(dialog);
   const std::int32_t showCommand = record ? record->showCommand : kShowNormal;
   RECT client{};
   GetClientRect(dialog, &client);
-  CallGuarded(callback, dialog, WM_SIZE, SizeTypeFor(showCommand),
-              MAKELPARAM(client.right - client.left, client.bottom - client.top));
+  callback(dialog, WM_SIZE, SizeTypeFor(showCommand),
+           MAKELPARAM(client.right - client.left, client.bottom - client.top));
 }
 
 // Polls rather than blocks; the only way out is the dialog window ceasing to exist. WM_QUIT is
@@ -42,7 +40,7 @@ void RunMessages(HWND dialog) {
 
 }  // namespace
 
-void ShowModal(HWND dialog, DialogCallback dialogCallback, std::int32_t& result) noexcept {
+void ShowModal(HWND dialog, DialogCallback dialogCallback, std::int32_t& result) {
   if (dialogCallback != nullptr) GreetDialogCallback(dialog, dialogCallback);
   const std::optional<WindowRecord> record =
       EngineRegistry().StartModalRun(dialog, dialogCallback, &result);
@@ -64,7 +62,7 @@ void ShowModal(HWND dialog, DialogCallback dialogCallback, std::int32_t& result)
   }
 }
 
-void CloseDialog(HWND dialog, std::int32_t result) noexcept {
+void CloseDialog(HWND dialog, std::int32_t result) {
   SendMessageA(dialog, WM_CLOSE, 0, 0);
   const HWND owner = Owner(dialog);
   const bool ownerWasDisabled = owner != nullptr && EnableWindow(owner, TRUE);

@@ -1,5 +1,6 @@
 #include "ui/window_registry.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <utility>
@@ -7,19 +8,26 @@
 namespace vantrel {
 
 WindowRegistry::~WindowRegistry() {
-  while (head_ != nullptr) delete std::exchange(head_, head_->next);
+  while (head_ != nullptr) Free(std::exchange(head_, head_->next));
 }
 
-WindowRegistry::Entry* WindowRegistry::FindLocked(HWND__* window) const noexcept {
+// Entries live in malloc's storage: a refused request is a null pointer, never an exception.
+void WindowRegistry::Free(Entry* entry) {
+  entry->~Entry();
+  std::free(entry);
+}
+
+WindowRegistry::Entry* WindowRegistry::FindLocked(HWND window) const {
   for (Entry* entry = head_; entry != nullptr; entry = entry->next) {
     if (entry->record.window == window) return entry;
   }
   return nullptr;
 }
 
-bool WindowRegistry::Register(const WindowRecord& record) noexcept {
-  Entry* entry = new (std::nothrow) Entry{record};
-  if (entry == nullptr) return false;
+bool WindowRegistry::Register(const WindowRecord& record) {
+  void* storage = std::malloc(sizeof(Entry));
+  if (storage == nullptr) return false;
+  Entry* entry = new (storage) Entry{record};
   {
     const std::lock_guard<SpinLock> lock(lock_);
     if (FindLocked(record.window) == nullptr) {
@@ -28,19 +36,19 @@ bool WindowRegistry::Register(const WindowRecord& record) noexcept {
       return true;
     }
   }
-  delete entry;
+  Free(entry);
   return false;
 }
 
-std::optional<WindowRecord> WindowRegistry::Find(HWND__* window) const noexcept {
+std::optional<WindowRecord> WindowRegistry::Find(HWND window) const {
   const std::lock_guard<SpinLock> lock(lock_);
   const Entry* entry = FindLocked(window);
   if (entry == nullptr) return std::nullopt;
   return entry->record;
 }
 
-std::optional<WindowRecord> WindowRegistry::StartModalRun(HWND__* dialog, DialogCallback callback,
-                                                          std::int32_t* result) noexcept {
+std::optional<WindowRecord> WindowRegistry::StartModalRun(HWND dialog, DialogCallback callback,
+                                                          std::int32_t* result) {
   const std::lock_guard<SpinLock> lock(lock_);
   Entry* entry = FindLocked(dialog);
   if (entry == nullptr || entry->record.isControl) return std::nullopt;
@@ -49,7 +57,7 @@ std::optional<WindowRecord> WindowRegistry::StartModalRun(HWND__* dialog, Dialog
   return entry->record;
 }
 
-void WindowRegistry::ReleaseDialog(HWND__* dialog) noexcept {
+void WindowRegistry::ReleaseDialog(HWND dialog) {
   Entry* released = nullptr;
   {
     const std::lock_guard<SpinLock> lock(lock_);
@@ -67,7 +75,7 @@ void WindowRegistry::ReleaseDialog(HWND__* dialog) noexcept {
         releasedEnd = &entry->next;
       }
     };
-    const auto unlinkControlsUnder = [&](HWND__* parent) {
+    const auto unlinkControlsUnder = [&](HWND parent) {
       unlinkWhere([parent](const WindowRecord& r) { return r.isControl && r.parent == parent; });
     };
     // The released list grows while it is walked, so controls added to controls go as well.
@@ -77,23 +85,23 @@ void WindowRegistry::ReleaseDialog(HWND__* dialog) noexcept {
     }
     unlinkWhere([dialog](const WindowRecord& r) { return r.window == dialog; });
   }
-  while (released != nullptr) delete std::exchange(released, released->next);
+  while (released != nullptr) Free(std::exchange(released, released->next));
 }
 
-std::size_t WindowRegistry::Count() const noexcept {
+std::size_t WindowRegistry::Count() const {
   const std::lock_guard<SpinLock> lock(lock_);
   std::size_t count = 0;
   for (const Entry* entry = head_; entry != nullptr; entry = entry->next) ++count;
   return count;
 }
 
-std::vector<HWND__*> WindowRegistry::Windows() const {
+std::size_t WindowRegistry::Windows(std::span<HWND> windows) const {
   const std::lock_guard<SpinLock> lock(lock_);
-  std::vector<HWND__*> windows;
-  for (const Entry* entry = head_; entry != nullptr; entry = entry->next) {
-    windows.push_back(entry->record.window);
+  std::size_t count = 0;
+  for (const Entry* entry = head_; entry != nullptr; entry = entry->next, ++count) {
+    if (count < windows.size()) windows[count] = entry->record.window;
   }
-  return windows;
+  return count;
 }
 
 namespace {
@@ -101,7 +109,7 @@ namespace {
 constinit WindowRegistry engineRegistry;
 }  // namespace
 
-WindowRegistry& EngineRegistry() noexcept {
+WindowRegistry& EngineRegistry() {
   return engineRegistry;
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "app/floating_point_state.h"
+#include "app/scoped_win.h"
 #include "support/program_driver.h"
 #include "ui/dialog_font.h"
 
@@ -49,8 +50,7 @@ int ObservingMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int) {
   observed.pointSize = CurrentDialogFont().pointSize;
   SetDialogFont("Courier", 8);
   std::thread([] { observed.otherThreadFace = std::string(CurrentDialogFont().Face()); }).join();
-  observed.comAgain = CoInitialize(nullptr);
-  if (SUCCEEDED(observed.comAgain)) CoUninitialize();
+  observed.comAgain = ComScope().result();
   return instance == GetModuleHandleA(nullptr) && previous == nullptr ? 42 : 1;
 }
 
@@ -80,9 +80,7 @@ TEST_F(ProgramFrameTest, RunsTheMainRoutineInTheProgramsModeAndReleasesEverythin
   EXPECT_EQ(observed.comAgain, S_FALSE) << "COM was initialised on this thread";
 
   EXPECT_EQ(CurrentThreadState(), nullptr) << "the slot outlived the frame";
-  const HRESULT com = CoInitialize(nullptr);
-  EXPECT_EQ(com, S_OK) << "COM was left initialised";
-  if (SUCCEEDED(com)) CoUninitialize();
+  EXPECT_EQ(ComScope().result(), S_OK) << "COM was left initialised";
 }
 
 DWORD WINAPI NoSlot() {
@@ -98,9 +96,7 @@ TEST_F(ProgramFrameTest, WithoutThreadStateTheMainRoutineNeverRuns) {
     EXPECT_EQ(RunProgram(&ObservingMain, allocation), 255);
     EXPECT_FALSE(observed.called);
     EXPECT_EQ(CurrentThreadState(), nullptr);
-    const HRESULT com = CoInitialize(nullptr);
-    EXPECT_EQ(com, S_OK) << "COM was left initialised";
-    if (SUCCEEDED(com)) CoUninitialize();
+    EXPECT_EQ(ComScope().result(), S_OK) << "COM was left initialised";
   }
 }
 

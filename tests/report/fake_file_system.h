@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -33,6 +34,7 @@ class FakeFileSystem final : public FileSystem {
   OsError listingError = 59;                  // ERROR_UNEXP_NET_ERR
 
   std::vector<std::wstring> opened;
+  std::function<void(std::wstring_view)> onOpen;  // called before each open
   int findCloses = 0;
   int filesOpen = 0;
 
@@ -60,6 +62,7 @@ class FakeFileSystem final : public FileSystem {
 
   OsError Open(std::wstring_view name, OpenedFile& file) override {
     opened.emplace_back(name);
+    if (onOpen) onOpen(name);
     const FakeFile* found = Find(name);
     if (found == nullptr) return kErrorFileNotFound;
     if (found->openError != kErrorNone) return found->openError;

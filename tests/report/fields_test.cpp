@@ -6,9 +6,27 @@
 #include <string>
 
 #include "report/folder_report.h"
+#include "support/refused_storage.h"
 
 namespace vantrel {
 namespace {
+
+std::string FormatGrouped(std::int64_t value) {
+  ErrorRecord errors;
+  return std::string(vantrel::FormatGrouped(value, errors).view());
+}
+std::string FieldRight(std::string_view text, std::size_t width) {
+  ErrorRecord errors;
+  return std::string(vantrel::FieldRight(text, width, errors).view());
+}
+std::string FieldLeft(std::string_view text, std::size_t width) {
+  ErrorRecord errors;
+  return std::string(vantrel::FieldLeft(text, width, errors).view());
+}
+std::string FormatSizeColumn(std::uint64_t size) {
+  ErrorRecord errors;
+  return std::string(vantrel::FormatSizeColumn(size, errors).view());
+}
 
 struct GroupedCase {
   std::int64_t value;
@@ -77,6 +95,22 @@ TEST(SizeColumnTest, ShowsEveryDigitOfLargeSizes) {
   EXPECT_EQ(FormatSizeColumn(999999999), " 999,999,999");
   EXPECT_EQ(FormatSizeColumn(1000000000), "1,000,000,000");
   EXPECT_EQ(FormatSizeColumn(3221225472ULL), "3,221,225,472");
+}
+
+TEST(FieldTest, RefusedStorageGivesAnEmptyTextAndIsNoted) {
+  using Make = Text (*)(ErrorRecord&);
+  const Make makers[] = {
+      [](ErrorRecord& errors) { return vantrel::FormatGrouped(1234, errors); },
+      [](ErrorRecord& errors) { return vantrel::FieldRight("12", 12, errors); },
+      [](ErrorRecord& errors) { return vantrel::FieldLeft("NAME.PMM", 12, errors); },
+      [](ErrorRecord& errors) { return vantrel::FormatSizeColumn(5, errors); },
+  };
+  const testing::RefusedTextStorage refused;
+  for (const Make make : makers) {
+    ErrorRecord errors;
+    EXPECT_TRUE(make(errors).empty());
+    EXPECT_EQ(errors.error, kErrorTextStorage);
+  }
 }
 
 }  // namespace

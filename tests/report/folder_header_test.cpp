@@ -47,8 +47,8 @@ TEST(ZStringAtTest, NameRunningPastTheIdentifierSharesItsTail) {
   FolderHeader header = HeaderFilledWith('n');
   Put(header, 86, "IDENTIFIER-BYTES");
   header.bytes[100] = 0;
-  const std::string name = FriendlyName(header);
-  const std::string identifier = FolderIdentifier(header);
+  const std::string_view name = FriendlyName(header);
+  const std::string_view identifier = FolderIdentifier(header);
   EXPECT_EQ(name.size(), 100u);
   EXPECT_EQ(identifier, "IDENTIFIER-BYT");
   EXPECT_EQ(name.substr(86), identifier);

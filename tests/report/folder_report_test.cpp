@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "fake_file_system.h"
 #include "support/folder_text.h"
+#include "support/refused_storage.h"
 
 namespace vantrel {
 namespace {
@@ -13,9 +15,9 @@ namespace {
 using testing::FolderFileHeader;
 using testing::ReportRow;
 
-FolderReport Scan(FakeFileSystem& fileSystem, ErrorRecord* errors = nullptr) {
+std::string Scan(FakeFileSystem& fileSystem, ErrorRecord* errors = nullptr) {
   ErrorRecord local;
-  return BuildFolderReport(fileSystem, errors ? *errors : local);
+  return std::string(BuildFolderReport(fileSystem, errors ? *errors : local).view());
 }
 
 TEST(FolderReportTest, EmptyDirectoryGivesTheHeadingAlone) {
@@ -35,7 +37,7 @@ TEST(FolderReportTest, RowLayout) {
   content.resize(1234, 'm');
   fileSystem.files = {{.name = "ELEVEN1.PMM", .content = content}};
 
-  const FolderReport report = Scan(fileSystem);
+  const std::string report = Scan(fileSystem);
   const std::string row = report.substr(kReportHeading.size());
   EXPECT_EQ(row, "ELEVEN1.PMM \tID0001\t       1,234\tInbox\r\n");
   EXPECT_EQ(row.size(), 40u);
@@ -108,7 +110,7 @@ TEST(FolderReportTest, UnreadableFoldersSayWhyAndShowTheirListedSize) {
     fileSystem.files = {{.name = "GOOD.PMM", .content = FolderFileHeader("Good name", "GOOD-ID")},
                         c.file};
     ErrorRecord errors;
-    const FolderReport report = Scan(fileSystem, &errors);
+    const std::string report = Scan(fileSystem, &errors);
     EXPECT_EQ(report, std::string(kReportHeading) +
                           ReportRow("GOOD.PMM    ", "GOOD-ID", "         128", "Good name") +
                           c.expectedRow);
@@ -154,6 +156,32 @@ TEST(FolderReportTest, ListingThatBreaksMidwayKeepsTheRowsSoFar) {
     EXPECT_EQ(errors.error, listingError);
     EXPECT_EQ(fileSystem.findCloses, 1);
   }
+}
+
+TEST(FolderReportTest, RefusedStorageCostsRowsNeverTheReport) {
+  FakeFileSystem fileSystem;
+  fileSystem.files = {{.name = "ONE.PMM", .content = FolderFileHeader("one", "1")},
+                      {.name = "TWO.PMM", .content = FolderFileHeader("two", "2")},
+                      {.name = "THREE.PMM", .content = FolderFileHeader("three", "3")}};
+  {
+    // Out of memory from the start: nothing can be kept, but every folder is still visited.
+    const testing::RefusedTextStorage refused;
+    EXPECT_EQ(Scan(fileSystem), "");
+  }
+  EXPECT_EQ(fileSystem.opened.size(), 3u);
+  EXPECT_EQ(fileSystem.filesOpen, 0);
+
+  // Out of memory from the second folder on: what the report holds stays.
+  std::optional<testing::RefusedTextStorage> refused;
+  fileSystem.onOpen = [&](std::wstring_view name) {
+    if (name == L"TWO.PMM") refused.emplace();
+  };
+  const std::string report = Scan(fileSystem);
+  refused.reset();
+  const std::string kept =
+      std::string(kReportHeading) + ReportRow("ONE.PMM     ", "1", "         128", "one");
+  EXPECT_EQ(report.substr(0, kept.size()), kept);
+  EXPECT_EQ(fileSystem.filesOpen, 0);
 }
 
 TEST(FolderReportTest, LongNamesAreCutInTheColumnButOpenedWhole) {

@@ -30,19 +30,17 @@ RunningProgram::RunningProgram(const std::string& commandLine, const std::string
   line.push_back('\0');
   if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                      &startup, &info)) {
-    CloseHandle(info.hThread);
-    process_ = info.hProcess;
+    const ScopedKernelHandle thread(info.hThread);
+    process_.reset(info.hProcess);
     id_ = info.dwProcessId;
   }
 }
 
 RunningProgram::~RunningProgram() {
-  if (process_ == nullptr) return;
-  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(process_, 1);
-    WaitForSingleObject(process_, 5000);
+  if (process_.valid() && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
   }
-  CloseHandle(process_);
 }
 
 bool RunningProgram::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const {
@@ -50,7 +48,7 @@ bool RunningProgram::WaitUntil(const std::function<bool()>& condition, DWORD tim
   for (;;) {
     if (condition()) return true;
     if (GetTickCount64() >= deadline) return false;
-    if (process_ == nullptr || WaitForSingleObject(process_, 5) == WAIT_OBJECT_0) {
+    if (!process_.valid() || WaitForSingleObject(process_.get(), 5) == WAIT_OBJECT_0) {
       return condition();
     }
   }
@@ -69,11 +67,11 @@ HWND RunningProgram::WaitForWindow(const std::string& caption, const char* class
 }
 
 std::optional<DWORD> RunningProgram::WaitForExit(DWORD timeoutMs) const {
-  if (process_ == nullptr || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+  if (!process_.valid() || WaitForSingleObject(process_.get(), timeoutMs) != WAIT_OBJECT_0) {
     return std::nullopt;
   }
   DWORD code = 0;
-  GetExitCodeProcess(process_, &code);
+  GetExitCodeProcess(process_.get(), &code);
   return code;
 }
 

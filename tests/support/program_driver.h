@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/scoped_win.h"
+
 namespace vantrel::testing {
 
 // Full path of a program built next to the running test program.
@@ -25,7 +27,7 @@ class RunningProgram {
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
 
-  bool started() const { return process_ != nullptr; }
+  bool started() const { return process_.valid(); }
   DWORD id() const { return id_; }
 
   // Checks `condition` whenever the process has not ended within a few milliseconds; false
@@ -41,7 +43,7 @@ class RunningProgram {
   std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) const;
 
  private:
-  HANDLE process_ = nullptr;
+  ScopedKernelHandle process_;
   DWORD id_ = 0;
 };
 

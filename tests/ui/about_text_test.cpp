@@ -1,9 +1,11 @@
-#include "ui/about_text.h"
+#include "ui/about_box.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "support/refused_storage.h"
 
 namespace vantrel {
 namespace {
@@ -19,7 +21,9 @@ std::vector<std::string> SplitAtCrLf(const std::string& text) {
 }
 
 TEST(AboutTextTest, EightLinesEachEndedByCrLf) {
-  const std::string text = AboutText();
+  ErrorRecord errors;
+  const std::string text(AboutText(errors).view());
+  EXPECT_EQ(errors.error, 0u);
   EXPECT_EQ(text.size(), 450u);
   EXPECT_EQ(text.find('\t'), std::string::npos);
 
@@ -34,6 +38,13 @@ TEST(AboutTextTest, EightLinesEachEndedByCrLf) {
   EXPECT_EQ(lines[6], "Email: vantrel-help@example.org");
   EXPECT_EQ(lines[7], "Web: https://vantrel.example.org/" + std::string(14, ' ') +
                           "Updates and more small tools for mail users are published there.");
+}
+
+TEST(AboutTextTest, RefusedStorageIsNoted) {
+  const testing::RefusedTextStorage refused;
+  ErrorRecord errors;
+  EXPECT_TRUE(AboutText(errors).empty());
+  EXPECT_EQ(errors.error, kErrorTextStorage);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ui/control_kind.h"
+#include "ui/dialog_template.h"
 
 #include <gtest/gtest.h>
 

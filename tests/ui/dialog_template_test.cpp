@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/dialog_style.h"
-
 namespace vantrel {
 namespace {
 

@@ -17,9 +17,8 @@ namespace vantrel {
 namespace {
 
 using testing::MakeDialog;
-using testing::ScopedWindow;
 
-std::intptr_t Ignore(HWND, std::uint32_t, std::uintptr_t, std::intptr_t) {
+INT_PTR Ignore(HWND, UINT, WPARAM, LPARAM) noexcept {
   return 0;
 }
 
@@ -60,7 +59,7 @@ POINT CornerInPixels(HWND dialog, LONG x, LONG y) {
 class DialogFontScope {
  public:
   DialogFontScope(const char* face, std::int32_t size) { SetDialogFont(face, size); }
-  ~DialogFontScope() { CurrentDialogFont() = saved_; }
+  ~DialogFontScope() { SetDialogFont(saved_.Face(), static_cast<std::int32_t>(saved_.pointSize)); }
 
  private:
   DialogFont saved_ = CurrentDialogFont();

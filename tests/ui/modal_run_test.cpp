@@ -15,7 +15,6 @@ namespace {
 
 using testing::MakeDialog;
 using testing::RunModal;
-using testing::ScopedWindow;
 
 constexpr std::int32_t kQuitId = 23;
 constexpr std::int32_t kConsumedId = 24;
@@ -58,22 +57,21 @@ struct RunLog {
 
 RunLog runLog;
 
-std::intptr_t Quit(HWND dialog, std::uint32_t, std::uintptr_t, std::intptr_t) {
+INT_PTR Quit(HWND dialog, UINT, WPARAM, LPARAM) noexcept {
   runLog.visible = IsWindowVisible(dialog);
   CloseDialog(dialog, 1);
   return 0;
 }
 
-std::intptr_t Consume(HWND, std::uint32_t, std::uintptr_t, std::intptr_t) {
+INT_PTR Consume(HWND, UINT, WPARAM, LPARAM) noexcept {
   return 5;
 }
 
-std::intptr_t Pass(HWND, std::uint32_t, std::uintptr_t, std::intptr_t) {
+INT_PTR Pass(HWND, UINT, WPARAM, LPARAM) noexcept {
   return 0;
 }
 
-std::intptr_t Watch(HWND dialog, std::uint32_t message, std::uintptr_t wParam,
-                    std::intptr_t lParam) {
+INT_PTR Watch(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
   runLog.messages.push_back({message, wParam, lParam});
   switch (message) {
     case WM_CLOSE:

@@ -4,24 +4,10 @@
 
 #include <cstdint>
 
+#include "app/scoped_win.h"
 #include "ui/dialog_engine.h"
 
 namespace vantrel::testing {
-
-// Destroys a window at the end of a scope unless it is gone already.
-class ScopedWindow {
- public:
-  explicit ScopedWindow(HWND window) : window_(window) {}
-  ~ScopedWindow() {
-    if (IsWindow(window_)) DestroyWindow(window_);
-  }
-  ScopedWindow(const ScopedWindow&) = delete;
-  ScopedWindow& operator=(const ScopedWindow&) = delete;
-  HWND get() const { return window_; }
-
- private:
-  HWND window_;
-};
 
 // A hidden engine dialog, 200 x 100 dialog units.
 HWND MakeDialog(std::uint32_t style = 0, HWND parent = nullptr);

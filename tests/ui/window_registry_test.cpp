@@ -12,7 +12,7 @@ HWND__* Handle(std::uintptr_t value) {
   return reinterpret_cast<HWND__*>(value);
 }
 
-std::intptr_t SomeCallback(HWND__*, std::uint32_t, std::uintptr_t, std::intptr_t) {
+INT_PTR SomeCallback(HWND, UINT, WPARAM, LPARAM) noexcept {
   return 1;
 }
 
@@ -27,10 +27,17 @@ WindowRecord Control(std::uintptr_t window, std::uintptr_t parent) {
           .callback = SomeCallback};
 }
 
-std::vector<HWND__*> Handles(std::initializer_list<std::uintptr_t> values) {
-  std::vector<HWND__*> handles;
+std::vector<HWND> Handles(std::initializer_list<std::uintptr_t> values) {
+  std::vector<HWND> handles;
   for (const auto value : values) handles.push_back(Handle(value));
   return handles;
+}
+
+// The registered handles, newest first.
+std::vector<HWND> Windows(const WindowRegistry& registry) {
+  std::vector<HWND> windows(registry.Count());
+  EXPECT_EQ(registry.Windows(windows), windows.size());
+  return windows;
 }
 
 TEST(WindowRegistryTest, NewestFirstAndOneRecordPerHandle) {
@@ -39,7 +46,7 @@ TEST(WindowRegistryTest, NewestFirstAndOneRecordPerHandle) {
   ASSERT_TRUE(registry.Register(Dialog(0x10)));
   ASSERT_TRUE(registry.Register(Control(0x20, 0x10)));
   ASSERT_TRUE(registry.Register(Control(0x30, 0x10)));
-  EXPECT_EQ(registry.Windows(), Handles({0x30, 0x20, 0x10}));
+  EXPECT_EQ(Windows(registry), Handles({0x30, 0x20, 0x10}));
 
   EXPECT_FALSE(registry.Register(Control(0x20, 0x99))) << "a handle registered twice";
   EXPECT_FALSE(registry.Register(Dialog(0x10)));
@@ -85,11 +92,11 @@ TEST(WindowRegistryTest, ReleasingADialogTakesItsControlsAndTheirsOnly) {
   ASSERT_TRUE(registry.Register(Control(0x31, 0x30)));
 
   registry.ReleaseDialog(Handle(0x10));
-  EXPECT_EQ(registry.Windows(), Handles({0x31, 0x30, 0x21, 0x20}));
+  EXPECT_EQ(Windows(registry), Handles({0x31, 0x30, 0x21, 0x20}));
 
   registry.ReleaseDialog(Handle(0x30));
   registry.ReleaseDialog(Handle(0x99));
-  EXPECT_EQ(registry.Windows(), Handles({0x21, 0x20}));
+  EXPECT_EQ(Windows(registry), Handles({0x21, 0x20}));
   EXPECT_TRUE(registry.Register(Dialog(0x10))) << "a released handle can be registered again";
 }
 

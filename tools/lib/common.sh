@@ -1,7 +1,9 @@
 # Shared by tools/test, tools/demo and tools/bench: packages, build trees, a display and Wine.
-# Source it; it defines functions and sets nothing else.
+# Source it; it defines functions and sets nothing else but the checkout's root, taken while
+# the path it was sourced by is still valid.
 
-vantrel_root() { cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd; }
+VANTREL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+vantrel_root() { printf '%s\n' "$VANTREL_ROOT"; }
 
 vantrel_log() { printf '%s\n' "== $*" >&2; }
 
@@ -55,30 +57,12 @@ vantrel_start_virtual_display() {
   export DISPLAY=":$number"
 }
 
-# A private 32-bit Wine prefix inside the build tree, created on first use.
-vantrel_use_wine_prefix() {
-  export WINEPREFIX="$1" WINEDEBUG=-all WINEARCH=win32 WINEDLLOVERRIDES="mscoree,mshtml="
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    vantrel_log "creating Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
-  fi
-  # Wine draws with the fonts of the prefix's Fonts folder ("Courier", "MS Sans Serif", and
-  # Marlett for the caption buttons); Debian keeps them in fonts-wine, outside the prefix.
-  if [ -d /usr/share/wine/fonts ] && [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ]; then
-    cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-  fi
-  # With no window manager on the virtual display, Wine waits 2 s for one whenever it hides a
-  # top-level window that it left to the manager. Unmanaged windows are hidden at once.
-  if ! grep -qx '"Managed"="N"' "$WINEPREFIX/user.reg"; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
-  fi
-}
+# Runs a Windows program under Wine with the project's settings (tools/wine).
+vantrel_wine() { "$(vantrel_root)/tools/wine" "$@"; }
 
-# Stops what the two functions above started.
+# Stops the virtual display and the Wine server of the project's prefix.
 vantrel_stop_display_and_wine() {
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  vantrel_wine --server -k >/dev/null 2>&1
   [ -n "${VANTREL_XVFB_PID:-}" ] && kill "$VANTREL_XVFB_PID" 2>/dev/null && wait "$VANTREL_XVFB_PID" 2>/dev/null
   return 0
 }

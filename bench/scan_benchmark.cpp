@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/bench_support.h"
+#include "bench_support.h"
 #include "report/win32_file_system.h"
 #include "support/temp_directory.h"
 

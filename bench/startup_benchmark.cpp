@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_support.h"
+#include "bench_support.h"
 #include "support/program_driver.h"
 #include "support/temp_directory.h"
 #include "ui/main_window.h"

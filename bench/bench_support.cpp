@@ -1,28 +1,28 @@
-#include "bench/bench_support.h"
+#include "bench_support.h"
 
 #include <windows.h>
 
 #include <algorithm>
+
+#include "app/scoped_win.h"
 
 namespace vantrel::bench {
 
 std::size_t BareScanLoop() {
   std::size_t bytes = 0;
   WIN32_FIND_DATAA data;
-  const HANDLE search = FindFirstFileA("*.PMM", &data);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  const ScopedSearch search(FindFirstFileA("*.PMM", &data));
+  if (!search.valid()) return 0;
   do {
-    const HANDLE file =
-        CreateFileA(data.cFileName, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) continue;
+    const ScopedFile file(CreateFileA(data.cFileName, GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) continue;
     char header[128];
     DWORD read = 0;
-    ReadFile(file, header, sizeof header, &read, nullptr);
+    ReadFile(file.get(), header, sizeof header, &read, nullptr);
     bytes += read;
-    CloseHandle(file);
-  } while (FindNextFileA(search, &data));
-  FindClose(search);
+  } while (FindNextFileA(search.get(), &data));
   return bytes;
 }
 
