@@ -44,11 +44,10 @@ Win32FileSystem::Win32FileSystem()
     : codePage_(GetACP()),
       // Best fit would show "Abc.PMM" for "Ābc.PMM", a name another folder may have. UTF-8
       // takes no such flag: it spells every name.
-      conversionFlags_(codePage_ == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS) {
-  TakeCurrentDirectory();
-}
+      conversionFlags_(codePage_ == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS) {}
 
 void Win32FileSystem::TakeCurrentDirectory() {
+  directoryTaken_ = true;
   directorySize_ = 0;
   path_.Truncate(0);
   const auto needed = GuardedCall(&::GetCurrentDirectoryW, DWORD{0}, LPWSTR{nullptr});
@@ -102,6 +101,7 @@ void Win32FileSystem::FindClose() {
 }
 
 OsError Win32FileSystem::Open(std::wstring_view fileName, OpenedFile& file) {
+  if (!directoryTaken_) TakeCurrentDirectory();
   path_.Truncate(directorySize_);
   if (!path_.Append(fileName)) return kErrorNotEnoughMemory;
   // Read-only and shared: the mail client may have its folder open, and must be able to open

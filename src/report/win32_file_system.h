@@ -35,7 +35,8 @@ class Win32FileSystem final : public FileSystem {
   void Close(FileId file) override;
 
  private:
-  // Takes the current directory as the one listed and opened in.
+  // Takes the current directory as the one listed and opened in: at the start of a listing,
+  // or at the first open made without one.
   void TakeCurrentDirectory();
   void Fill(FindEntry& entry) const;
 
@@ -43,6 +44,7 @@ class Win32FileSystem final : public FileSystem {
   WIN32_FIND_DATAW found_;  // the platform's data of the entry last fetched
   WideText path_;           // "\\?\" + directory + "\", then the name being opened
   std::size_t directorySize_ = 0;
+  bool directoryTaken_ = false;
   UINT codePage_;
   DWORD conversionFlags_;
 };
