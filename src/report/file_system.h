@@ -27,6 +27,9 @@ inline constexpr std::uint32_t kAttributeReadOnly = 0x01;
 inline constexpr std::uint32_t kAttributeHidden = 0x02;
 inline constexpr std::uint32_t kAttributeSystem = 0x04;
 inline constexpr std::uint32_t kAttributeDirectory = 0x10;
+inline constexpr std::uint32_t kAttributeOffline = 0x1000;
+inline constexpr std::uint32_t kAttributeRecallOnOpen = 0x40000;
+inline constexpr std::uint32_t kAttributeRecallOnDataAccess = 0x400000;
 
 // A listed name holds at most this many UTF-16 units with its terminating NUL, as in the
 // platform's find data; in the ANSI code page it takes at most three bytes a unit.

@@ -125,6 +125,18 @@ OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderHea
   return kErrorNone;
 }
 
+// A header text as its column shows it: its whole characters, then "?" for a lone lead byte.
+struct ShownColumn {
+  ShownColumn(std::string_view text, const LeadBytes& leadBytes) : whole(text) {
+    if (EndsInLoneLeadByte(text, leadBytes)) {
+      whole.remove_suffix(1);
+      mark = "?";
+    }
+  }
+  std::string_view whole;
+  std::string_view mark;
+};
+
 }  // namespace
 
 Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors) {
@@ -134,11 +146,19 @@ Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors) {
   return FieldRight(digits.view(), kColumnWidth, errors);
 }
 
-void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors) {
-  const Text name = FieldLeft(row.name, kColumnWidth, errors);
+void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors,
+                     const LeadBytes& leadBytes) {
+  Text name = FieldLeft(row.name, kColumnWidth, errors);
+  const std::size_t nameKept = std::min(row.name.size(), kColumnWidth);
+  if (name.size() == kColumnWidth && EndsInLoneLeadByte(row.name.substr(0, nameKept), leadBytes)) {
+    name.data()[nameKept - 1] = '?';
+  }
   const Text size = FormatSizeColumn(row.size, errors);
-  const std::string_view pieces[] = {name.view(), "\t", row.identifier,   "\t",
-                                     size.view(), "\t", row.friendlyName, "\r\n"};
+  const ShownColumn identifier(row.identifier, leadBytes);
+  const ShownColumn friendlyName(row.friendlyName, leadBytes);
+  const std::string_view pieces[] = {
+      name.view(), "\t", identifier.whole,   identifier.mark,   "\t",
+      size.view(), "\t", friendlyName.whole, friendlyName.mark, "\r\n"};
   std::size_t length = 0;
   for (const std::string_view piece : pieces) length += piece.size();
   // Room for the whole line first, so running out of memory never leaves half of it.
@@ -168,7 +188,8 @@ std::string_view UnreadableNote(OsError error) {
   }
 }
 
-FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors) {
+FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors,
+                               const LeadBytes& leadBytes) {
   FolderReport report;
   if (!report.Append(kReportHeading)) errors.Note(kErrorTextStorage);
   DirectoryQuery query(fileSystem, errors);
@@ -176,12 +197,14 @@ FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors) {
   for (bool listed = query.First(kFolderMask, entry); listed; listed = query.Next(entry)) {
     FolderHeader header;
     FolderRow row{.name = entry.ShownName(), .size = entry.size};
-    const OsError failure = ReadFolder(fileSystem, entry.FileName(), header, row, errors);
-    if (failure != kErrorNone) {
+    if ((entry.attributes & kOnlineOnlyAttributes) != 0) {
+      row.friendlyName = kOnlineOnlyNote;
+    } else if (const OsError failure =
+                   ReadFolder(fileSystem, entry.FileName(), header, row, errors)) {
       errors.Note(failure);
       row.friendlyName = UnreadableNote(failure);
     }
-    AppendFolderRow(report, row, errors);
+    AppendFolderRow(report, row, errors, leadBytes);
   }
   return report;
 }

@@ -7,6 +7,7 @@
 #include "app/error_record.h"
 #include "app/text.h"
 #include "report/file_system.h"
+#include "report/lead_bytes.h"
 
 namespace vantrel {
 
@@ -32,14 +33,25 @@ struct FolderRow {
 Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors);
 
 // Appends the row's line whole, or, when the report cannot grow, nothing. A column whose text
-// could not be stored is empty.
-void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors);
+// could not be stored is empty. A column that ends in a lone lead byte of the code page (a name
+// cut at 12 bytes, a header text cut or ended inside a character) shows that byte as "?", so
+// the TAB or line end after it stays a separator.
+void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors,
+                     const LeadBytes& leadBytes = {});
 
 // The friendly-name column of a folder that could not be read, saying why where it can.
 std::string_view UnreadableNote(OsError error);
 
+// Folders whose data lives in the cloud or on remote storage: reading a byte of one would make
+// the platform fetch the whole file, so they are listed but never opened.
+inline constexpr std::uint32_t kOnlineOnlyAttributes =
+    kAttributeOffline | kAttributeRecallOnOpen | kAttributeRecallOnDataAccess;
+inline constexpr std::string_view kOnlineOnlyNote = "(not read: online only)";
+
 // Lists the "*.PMM" files of the current directory in the platform's order and reads each
 // one's header. Never writes to a folder; failures end up in the rows and in `errors`.
-FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors);
+// `leadBytes` are those of the code page the names and header texts are in.
+FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors,
+                               const LeadBytes& leadBytes = {});
 
 }  // namespace vantrel

@@ -21,6 +21,7 @@ static_assert(kErrorBadFileType == ERROR_BAD_FILE_TYPE);
 static_assert(kAttributeHidden == FILE_ATTRIBUTE_HIDDEN);
 static_assert(kAttributeSystem == FILE_ATTRIBUTE_SYSTEM);
 static_assert(kAttributeDirectory == FILE_ATTRIBUTE_DIRECTORY);
+static_assert(kAttributeOffline == FILE_ATTRIBUTE_OFFLINE);
 static_assert(kNameUnits == MAX_PATH);
 
 HANDLE ToHandle(FileId file) {
@@ -104,12 +105,13 @@ OsError Win32FileSystem::Open(std::wstring_view fileName, OpenedFile& file) {
   if (!directoryTaken_) TakeCurrentDirectory();
   path_.Truncate(directorySize_);
   if (!path_.Append(fileName)) return kErrorNotEnoughMemory;
-  // Read-only and shared: the mail client may have its folder open, and must be able to open
-  // it while we look. OPEN_EXISTING, so a folder deleted meanwhile is not created anew.
+  // Read-only and fully shared: the mail client may have its folder open, and must be able to
+  // write, rename or delete it while we look. OPEN_EXISTING, so a folder deleted meanwhile is
+  // not created anew.
   SECURITY_ATTRIBUTES security{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  const auto opened =
-      GuardedCall(&::CreateFileW, path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                  &security, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, HANDLE{nullptr});
+  const auto opened = GuardedCall(&::CreateFileW, path_.c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &security,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, HANDLE{nullptr});
   if (const OsError error = HandleFailure(opened)) return error;
 
   const auto type = GuardedCall(&::GetFileType, opened.value);
@@ -148,9 +150,18 @@ void Win32FileSystem::Close(FileId file) {
   GuardedCall(&::CloseHandle, ToHandle(file));
 }
 
+LeadBytes AnsiLeadBytes() {
+  LeadBytes leadBytes;
+  for (unsigned byte = 0; byte < leadBytes.isLead.size(); ++byte) {
+    leadBytes.isLead[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
+    leadBytes.any = leadBytes.any || leadBytes.isLead[byte];
+  }
+  return leadBytes;
+}
+
 FolderReport BuildFolderReport(ErrorRecord& errors) {
   Win32FileSystem fileSystem;
-  return BuildFolderReport(fileSystem, errors);
+  return BuildFolderReport(fileSystem, errors, AnsiLeadBytes());
 }
 
 }  // namespace vantrel

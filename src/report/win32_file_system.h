@@ -49,6 +49,9 @@ class Win32FileSystem final : public FileSystem {
   DWORD conversionFlags_;
 };
 
+// The lead bytes of the ANSI code page, in which names and header texts are shown.
+LeadBytes AnsiLeadBytes();
+
 // The report of the current directory, read through the Win32 file system.
 FolderReport BuildFolderReport(ErrorRecord& errors);
 

@@ -98,6 +98,19 @@ TEST(FolderReportTest, UnreadableFoldersSayWhyAndShowTheirListedSize) {
        {.name = "CON.PMM", .listedSize = 0, .diskFile = false},
        ReportRow("CON.PMM     ", "", "          00", "(could not be read: not a disk file)"),
        true},
+      // Opening or reading one of these would pull the whole file down from the cloud.
+      {"online only",
+       {.name = "CLOUD.PMM", .attributes = 0x400000, .listedSize = 4096},
+       ReportRow("CLOUD.PMM   ", "", "       4,096", "(not read: online only)"),
+       false},
+      {"recalled when opened",
+       {.name = "RECALL.PMM", .attributes = 0x40000 | kAttributeReadOnly, .listedSize = 1},
+       ReportRow("RECALL.PMM  ", "", "          01", "(not read: online only)"),
+       false},
+      {"moved to remote storage",
+       {.name = "OFFLINE.PMM", .attributes = 0x1000, .listedSize = 3221225472ULL},
+       ReportRow("OFFLINE.PMM ", "", "3,221,225,472", "(not read: online only)"),
+       false},
       {"3 GiB and busy",
        {.name = "HUGE.PMM", .listedSize = 3221225472ULL, .openError = kErrorLockViolation},
        ReportRow("HUGE.PMM    ", "", "3,221,225,472",
@@ -193,6 +206,51 @@ TEST(FolderReportTest, LongNamesAreCutInTheColumnButOpenedWhole) {
                                   ReportRow("LLLLLLLLLLLL", "LONG", "         128", "long"));
   ASSERT_EQ(fileSystem.opened.size(), 1u);
   EXPECT_EQ(fileSystem.opened[0], std::wstring(longName.begin(), longName.end()));
+}
+
+// Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; trail bytes include both ranges.
+LeadBytes ShiftJisLeadBytes() {
+  LeadBytes leadBytes;
+  for (int byte = 0x81; byte <= 0xFC; ++byte) leadBytes.isLead[byte] = byte <= 0x9F || byte >= 0xE0;
+  leadBytes.any = true;
+  return leadBytes;
+}
+
+// A column cut or ended inside a character shows "?" for its lone lead byte; otherwise the
+// shown control would take the TAB or CR after it as that character's second byte.
+TEST(FolderReportTest, ColumnsNeverEndInALoneLeadByte) {
+  const std::string nihongo = "\x93\xFA\x96\x7B\x8C\xEA";  // 日本語 in code page 932
+  // No NUL after offset 86: the identifier is cut at offset 127, inside the 21st character.
+  std::string identifierCut = FolderFileHeader("Cut", "");
+  for (std::size_t at = 86; at < 128; at += nihongo.size()) identifierCut.replace(at, 6, nihongo);
+  const struct {
+    const char* what;
+    FakeFile file;
+    std::string row932;
+    std::string rowSingleByte;
+  } cases[] = {
+      {"name cut at 12 bytes inside a character",
+       {.name = "a" + nihongo + nihongo + ".PMM", .content = FolderFileHeader("n", "i")},
+       ReportRow("a\x93\xFA\x96\x7B\x8C\xEA\x93\xFA\x96\x7B?", "i", "         128", "n"),
+       ReportRow("a\x93\xFA\x96\x7B\x8C\xEA\x93\xFA\x96\x7B\x8C", "i", "         128", "n")},
+      {"identifier cut at 41 bytes inside a character",
+       {.name = "ID.PMM", .content = identifierCut},
+       ReportRow("ID.PMM      ", identifierCut.substr(86, 40) + "?", "         128", "Cut"),
+       ReportRow("ID.PMM      ", identifierCut.substr(86, 41), "         128", "Cut")},
+      {"texts ending in a lone lead byte, or in a trail byte that looks like one",
+       {.name = "END.PMM", .content = FolderFileHeader("Name\x81", "\x81\x81")},
+       ReportRow("END.PMM     ", "\x81\x81", "         128", "Name?"),
+       ReportRow("END.PMM     ", "\x81\x81", "         128", "Name\x81")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeFileSystem fileSystem;
+    fileSystem.files = {c.file};
+    ErrorRecord errors;
+    EXPECT_EQ(std::string(BuildFolderReport(fileSystem, errors, ShiftJisLeadBytes()).view()),
+              std::string(kReportHeading) + c.row932);
+    EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) + c.rowSingleByte);
+  }
 }
 
 TEST(FolderReportTest, HeaderTextsAreCopiedByteForByte) {

@@ -151,6 +151,9 @@ TEST(Win32FileSystemTest, OpenNeverCreatesAndLetsTheMailClientIn) {
                           FILE_SHARE_READ | FILE_SHARE_WRITE);
     EXPECT_TRUE(client.valid());
   }
+  // ...and rename or delete it.
+  EXPECT_TRUE(MoveFileW(L"HERE.PMM", L"THERE.PMM")) << GetLastError();
+  EXPECT_TRUE(DeleteFileW(L"THERE.PMM")) << GetLastError();
   fileSystem.Close(file.id);
 }
 
