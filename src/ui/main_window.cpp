@@ -24,19 +24,32 @@ constexpr std::size_t kEditingRoom = 64 * 1024;
 // Rows streamed in before the whole report; see FillReportControl.
 constexpr std::size_t kSettlingRows = 64;
 
+struct StreamSource {
+  std::string_view rest;
+  const LeadBytes& leadBytes;
+};
+
+// The control converts each piece to Unicode on its own: a piece that ended on a lead byte
+// would lose that character and, in some code pages, pair every byte after it wrongly. So a
+// piece ends between two characters, counted from the start of the piece, which is always
+// between two characters itself.
 DWORD CALLBACK ReadReport(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
-  auto& rest = *reinterpret_cast<std::string_view*>(cookie);
-  const std::size_t count = std::min(rest.size(), static_cast<std::size_t>(wanted));
-  std::memcpy(buffer, rest.data(), count);
-  rest.remove_prefix(count);
+  auto& source = *reinterpret_cast<StreamSource*>(cookie);
+  std::size_t count = WholeCharacters(
+      source.rest, static_cast<std::size_t>(std::max(wanted, LONG{0})), source.leadBytes);
+  // A one-byte request cannot take a two-byte character; an empty piece would end the text.
+  if (count == 0 && wanted > 0) count = std::min<std::size_t>(source.rest.size(), 1);
+  std::memcpy(buffer, source.rest.data(), count);
+  source.rest.remove_prefix(count);
   *given = static_cast<LONG>(count);
   return 0;
 }
 
 // Replaces the control's whole text. Streaming rather than WM_SETTEXT: the rich-edit control
 // takes a text holding TABs in time that grows much faster than its length.
-void StreamText(HWND control, std::string_view text) {
-  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&text), 0, &ReadReport};
+void StreamText(HWND control, std::string_view text, const LeadBytes& leadBytes) {
+  StreamSource source{text, leadBytes};
+  EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadReport};
   SendMessageA(control, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
 }
 
@@ -58,11 +71,32 @@ std::string_view FirstRows(std::string_view report, std::size_t rows) {
 // with a single layout.
 void FillReportControl(HWND control, std::string_view report) {
   if (control == nullptr) return;
+  const LeadBytes leadBytes = AnsiLeadBytes();
   const SavedFloatingPointState floatingPoint;
   SendMessageA(control, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(report.size() + kEditingRoom));
   const std::string_view settling = FirstRows(report, kSettlingRows);
-  if (settling.size() < report.size()) StreamText(control, settling);
-  StreamText(control, report);
+  if (settling.size() < report.size()) StreamText(control, settling, leadBytes);
+  StreamText(control, report, leadBytes);
+}
+
+HMODULE LoadRichEditLibrary() {
+  using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+  const FARPROC found =
+      GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "SetDefaultDllDirectories");
+  const auto restrictSearch =
+      reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void (*)()>(found));
+  if (restrictSearch != nullptr && restrictSearch(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    return LoadLibraryA(kRichEditLibrary);
+  }
+  // Windows without that call: the library by its full path, and the DLLs it loads looked for
+  // beside it first.
+  char path[MAX_PATH];
+  const UINT directory = GetSystemDirectoryA(path, MAX_PATH);
+  const std::string_view name = "\\RICHED32.DLL";
+  if (directory == 0 || directory + name.size() >= MAX_PATH) return nullptr;
+  std::memcpy(path + directory, name.data(), name.size());
+  path[directory + name.size()] = '\0';
+  return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 INT_PTR QuitCallback(HWND dialog, UINT, WPARAM, LPARAM) noexcept {
@@ -74,7 +108,7 @@ int WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ErrorRecord errors;
   // Registers the "richedit" class and stays loaded until the process ends. Loading it may
   // change the floating-point mode, which the program sets back.
-  LoadLibraryA("RICHED32.DLL");
+  LoadRichEditLibrary();
   LoadX87ControlWord(kProgramControlWord);
 
   SetDialogFont("Courier", 8);

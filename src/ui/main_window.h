@@ -23,6 +23,14 @@ INT_PTR QuitCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) no
 // limit first so that every row of a large directory is shown.
 void FillReportControl(HWND control, std::string_view report);
 
+inline constexpr char kRichEditLibrary[] = "RICHED32.DLL";
+
+// Loads the rich-edit library from the system directory only. It is no KnownDLL, so a plain
+// LoadLibrary would look in the program's own folder first and run whatever a download left
+// there; the DLLs it loads in turn are kept to the system directory as well. Null when it
+// cannot be loaded.
+HMODULE LoadRichEditLibrary();
+
 // The main routine: builds the window, fills it with the report of the current directory and
 // runs it until it is closed. Its arguments are not used; it returns 0.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandTail, int showCommand);

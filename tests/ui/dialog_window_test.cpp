@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/floating_point_state.h"
+#include "report/folder_report.h"
+#include "report/win32_file_system.h"
 #include "ui/dialog_engine.h"
+#include "ui/main_window.h"
 #include "ui/test_dialogs.h"
 #include "ui/window_registry.h"
 
@@ -248,6 +253,86 @@ TEST(SetControlTextTest, TextEndsAtItsFirstNulAndTheFloatingPointModeSurvives) {
   EXPECT_EQ(receivedText, "x");
   EXPECT_EQ(X87ControlWord(), programWord);
   SetControlText(nullptr, "nowhere");
+}
+
+// The CTest entries that run this program under a double-byte locale name the code page they
+// expect, so a locale missing on the machine fails instead of skipping.
+bool DoubleByteCodePage() {
+  if (const char* expected = std::getenv("VANTREL_EXPECTED_ACP")) {
+    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "locale not installed?";
+  }
+  CPINFO info{};
+  return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2;
+}
+
+// Characters that take two bytes in the ANSI code page and come back unchanged.
+std::vector<std::string> DoubleByteCharacters() {
+  std::vector<std::string> found;
+  for (wchar_t unit = 0x4E00; unit < 0xD7A4 && found.size() < 500; unit += 37) {
+    char bytes[4];
+    BOOL defaulted = FALSE;
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof bytes, nullptr, &defaulted);
+    wchar_t back = 0;
+    if (size == 2 && !defaulted && MultiByteToWideChar(CP_ACP, 0, bytes, 2, &back, 1) == 1 &&
+        back == unit) {
+      found.emplace_back(bytes, 2);
+    }
+  }
+  return found;
+}
+
+// A few hundred rows of double-byte names and texts, some cut inside a character, reach the
+// control byte for byte however the control is handed them in pieces.
+TEST(ReportControlTest, DoubleByteReportReachesTheControlByteForByte) {
+  if (!DoubleByteCodePage()) GTEST_SKIP() << "code page " << GetACP() << " is single-byte";
+  const std::vector<std::string> characters = DoubleByteCharacters();
+  ASSERT_GE(characters.size(), 100u);
+  std::size_t next = 0;
+  const auto text = [&](std::size_t count) {
+    std::string run;
+    for (std::size_t i = 0; i < count; ++i) run += characters[next++ % characters.size()];
+    return run;
+  };
+
+  ErrorRecord errors;
+  FolderReport report;
+  report.Append(kReportHeading);
+  for (std::size_t row = 0; row < 600; ++row) {
+    // Names of 11 or 12 bytes before ".PMM" are cut inside a character; identifiers of 41 bytes
+    // end in a lone lead byte, as a cut header field does.
+    const std::string name = (row % 2 != 0 ? "a" : "") + text(row % 7) + ".PMM";
+    const std::string identifier = text(20) + text(1).substr(0, 1);
+    const std::string friendlyName = text(row % 23) + " " + text(row % 5);
+    AppendFolderRow(report,
+                    {.name = name,
+                     .identifier = row % 3 == 0 ? std::string_view(identifier) : "ID",
+                     .size = row * 1000,
+                     .friendlyName = friendlyName},
+                    errors, AnsiLeadBytes());
+  }
+
+  LoadRichEditLibrary();
+  ScopedWindow dialog(MakeDialog());
+  const HWND control = AddControl(ControlKind::ByClassName, dialog.get(), 27, "richedit", "", 10, 5,
+                                  350, 200, 0x50311084, 0, nullptr);
+  ASSERT_NE(control, nullptr);
+  FillReportControl(control, report.view());
+
+  std::string shown(report.size() * 2 + 1, '\0');
+  shown.resize(static_cast<std::size_t>(
+      SendMessageA(control, WM_GETTEXT, shown.size(), reinterpret_cast<LPARAM>(shown.data()))));
+  EXPECT_TRUE(shown == report.view()) << "shown " << shown.size() << " bytes of " << report.size();
+  // Every line keeps its three TABs: none was taken as the trail byte of a cut character.
+  std::size_t lines = 0, linesWithoutThreeTabs = 0;
+  for (std::size_t start = 0; start < shown.size(); ++lines) {
+    const std::size_t end = std::min(shown.find("\r\n", start), shown.size());
+    const auto line = std::string_view(shown).substr(start, end - start);
+    if (std::count(line.begin(), line.end(), '\t') != 3) ++linesWithoutThreeTabs;
+    start = end + 2;
+  }
+  EXPECT_EQ(linesWithoutThreeTabs, 0u);
+  EXPECT_EQ(lines, 601u);
 }
 
 }  // namespace

@@ -31,7 +31,22 @@ vantrel_ensure_packages() {
 }
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 wine64 fonts-wine xvfb)
+  wine wine32:i386 wine64 fonts-wine xvfb locales)
+
+# The locales under which the tests run Wine with a double-byte ANSI code page (932, 936, 949).
+VANTREL_LOCALES=(ja_JP zh_CN ko_KR)
+
+# Generates those locales where missing (as root, or through sudo).
+vantrel_ensure_locales() {
+  local have language sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  have=$(locale -a 2>/dev/null)
+  for language in "${VANTREL_LOCALES[@]}"; do
+    grep -qix "$language.utf-\?8" <<<"$have" && continue
+    vantrel_log "generating locale $language.UTF-8"
+    "${sudo[@]}" localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
+  done
+}
 
 # Configures and builds the 32-bit Windows tree (tests included unless told otherwise).
 vantrel_build_windows() {
