@@ -207,6 +207,25 @@ TEST_F(ProgramTest, CloseBoxEndsWithZero) {
   ExpectExitCode(0);
 }
 
+// A DLL named like the rich-edit library beside the program, as in a Downloads folder, never
+// runs: the program loads the system's own and shows its report.
+TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
+  ASSERT_TRUE(CopyFileA(testing::ProgramPath("vantrel.exe").c_str(),
+                        dir_.PathOf("vantrel.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
+                        dir_.PathOf("RICHED32.DLL").c_str(), FALSE));
+  // tools/wine has Wine look for the rich-edit DLLs as Windows does, files before builtins.
+  program_.emplace("\"" + dir_.PathOf("vantrel.exe") + "\"", dir_.path());
+  ASSERT_TRUE(program_->started());
+  window_ = program_->WaitForWindow(kTitle, "#32770");
+  ASSERT_NE(window_, nullptr);
+  EXPECT_EQ(ReportShown(), kHeading);
+  Click(ID_QUIT);
+  ExpectExitCode(0);
+  EXPECT_EQ(GetFileAttributesA(dir_.PathOf("RICHED32.DLL.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+      << "the DLL beside the program was loaded";
+}
+
 TEST_F(ProgramTest, ShowsEveryRowOfALargeDirectory) {
   constexpr int kFolders = 5000;
   testing::WriteNumberedFolders(dir_, kFolders);
