@@ -47,7 +47,7 @@ std::string_view FirstRows(std::string_view report, std::size_t rows) {
     end = report.find('\n', end);
     if (end != std::string_view::npos) ++end;
   }
-  return end == std::string_view::npos ? report : report.substr(0, end);
+  return end == std::string_view::npos ? report : Prefix(report, end);
 }
 
 }  // namespace
