@@ -13,24 +13,25 @@ namespace vantrel {
 // (ties to even). Some system DLLs change the control word; this is the value to put back.
 inline constexpr std::uint16_t kProgramControlWord = 0x133F;
 
-inline void LoadX87ControlWord(std::uint16_t word) noexcept {
+// The value is not named "word": MSVC's inline assembler reserves that name (WORD PTR).
+inline void LoadX87ControlWord(std::uint16_t controlWord) noexcept {
 #if defined(_MSC_VER) && defined(_M_IX86)
-  __asm fldcw word
+  __asm { fldcw controlWord }
 #elif defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
-  asm volatile("fldcw %0" : : "m"(word));
+  asm volatile("fldcw %0" : : "m"(controlWord));
 #else
-  (void)word;
+  (void)controlWord;
 #endif
 }
 
 inline std::uint16_t X87ControlWord() noexcept {
-  std::uint16_t word = 0;
+  std::uint16_t controlWord = 0;
 #if defined(_MSC_VER) && defined(_M_IX86)
-  __asm fnstcw word
+  __asm { fnstcw controlWord }
 #elif defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
-  asm volatile("fnstcw %0" : "=m"(word));
+  asm volatile("fnstcw %0" : "=m"(controlWord));
 #endif
-      return word;
+  return controlWord;
 }
 
 // Saves the floating-point environment (x87 control, status and tag words, and the SSE control

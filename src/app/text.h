@@ -12,7 +12,19 @@ namespace vantrel {
 // Where text storage comes from: realloc's contract, null when refused. Tests point it at a
 // function that refuses, to see that every caller copes.
 using TextReallocate = void* (*)(void* block, std::size_t bytes);
-inline constinit TextReallocate textReallocate = &std::realloc;
+// realloc may be imported from a DLL, so its address is no constant: it is called from here.
+inline void* Reallocate(void* block, std::size_t bytes) {
+  return std::realloc(block, bytes);
+}
+inline constinit TextReallocate textReallocate = &Reallocate;
+
+// The first `count` units of `view`, or all of it. Rather than substr or starts_with: where the
+// compiler keeps their range check, it brings the C++ runtime's exceptions into the program.
+template <typename CharT>
+constexpr std::basic_string_view<CharT> Prefix(std::basic_string_view<CharT> view,
+                                               std::size_t count) {
+  return {view.data(), count < view.size() ? count : view.size()};
+}
 
 // A length-counted string: bytes in the ANSI code page (Text), or UTF-16 units for the
 // platform's wide calls (WideText). It may hold NUL; its storage always ends in one more, so

@@ -29,7 +29,17 @@ struct ThreadStateAllocation {
   HGLOBAL(WINAPI* allocateMemory)(UINT flags, SIZE_T bytes);
 };
 
-inline constexpr ThreadStateAllocation kPlatformAllocation{&TlsAlloc, &GlobalAlloc};
+// The platform's own functions, called through functions of ours: an imported function's
+// address is known only once the loader has filled in the import table, so it cannot be a
+// constant.
+inline DWORD WINAPI AllocateTlsSlot() {
+  return TlsAlloc();
+}
+inline HGLOBAL WINAPI AllocateGlobalMemory(UINT flags, SIZE_T bytes) {
+  return GlobalAlloc(flags, bytes);
+}
+
+inline constexpr ThreadStateAllocation kPlatformAllocation{&AllocateTlsSlot, &AllocateGlobalMemory};
 
 // The slot and the main thread's record for a scope: created with the start-up values, and
 // released in this order at the end: the record freed, the slot's value cleared, the slot

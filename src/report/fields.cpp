@@ -7,7 +7,7 @@ namespace {
 
 // A field of `width` bytes: the kept part of `text` with the fill before or after it.
 Text Field(std::string_view text, std::size_t width, bool flushRight, ErrorRecord& errors) {
-  const std::string_view kept = text.substr(0, std::min(text.size(), width));
+  const std::string_view kept = Prefix(text, width);
   Text field;
   if (!field.Reserve(width)) {
     errors.Note(kErrorTextStorage);

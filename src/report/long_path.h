@@ -14,14 +14,14 @@ inline bool LongPathDirectory(std::wstring_view directory, WideText& path) {
   constexpr std::wstring_view kLocal = L"\\\\?\\", kDevice = L"\\\\.\\", kShare = L"\\\\";
   path.Truncate(0);
   if (directory.empty()) return false;
-  // remove_prefix rather than substr, which would bring the C++ runtime's exceptions along.
+  // remove_prefix and Prefix rather than substr and starts_with (see Prefix).
   std::wstring_view rest = directory;
   std::wstring_view prefix = kLocal;
-  if (directory.starts_with(kLocal)) {
+  if (Prefix(directory, kLocal.size()) == kLocal) {
     prefix = {};
-  } else if (directory.starts_with(kDevice)) {
+  } else if (Prefix(directory, kDevice.size()) == kDevice) {
     rest.remove_prefix(kDevice.size());
-  } else if (directory.starts_with(kShare)) {
+  } else if (Prefix(directory, kShare.size()) == kShare) {
     rest.remove_prefix(kShare.size());
     prefix = L"\\\\?\\UNC\\";
   }

@@ -62,9 +62,9 @@ void Win32FileSystem::TakeCurrentDirectory() {
 }
 
 void Win32FileSystem::Fill(FindEntry& entry) const {
-  const std::size_t units =
+  const auto units = static_cast<std::size_t>(
       std::find(std::begin(found_.cFileName), std::end(found_.cFileName) - 1, L'\0') -
-      std::begin(found_.cFileName);
+      std::begin(found_.cFileName));
   std::copy_n(found_.cFileName, units, entry.fileName.begin());
   entry.fileName[units] = L'\0';
 

@@ -27,7 +27,7 @@ LONG Corner(std::int32_t origin, std::int32_t extent) {
 // The platform wants NUL-terminated text, so a text ends at its first NUL byte. False when the
 // copy's storage is refused.
 bool CopyToNul(std::string_view text, Text& copy) {
-  return copy.Append(text.substr(0, text.find('\0')));
+  return copy.Append(Prefix(text, text.find('\0')));
 }
 
 // The module that owns the engine's dialogs and controls: the program itself.

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "app/text.h"
+
 namespace vantrel {
 
 inline constexpr std::size_t kDialogFaceLimit = 31;
@@ -22,7 +24,7 @@ struct DialogFont {
 // The face ends at its first NUL byte and is cut to 31 bytes; the size keeps its low 8 bits.
 constexpr DialogFont MakeDialogFont(std::string_view face, std::int32_t pointSize) {
   DialogFont font;
-  face = face.substr(0, std::min(face.find('\0'), kDialogFaceLimit));
+  face = Prefix(face, std::min(face.find('\0'), kDialogFaceLimit));
   std::copy(face.begin(), face.end(), font.face.begin());
   font.pointSize = static_cast<std::uint32_t>(pointSize) & 0xFFu;
   return font;

@@ -35,7 +35,7 @@ DialogTemplate BuildDialogTemplate(std::string_view title, std::int32_t x, std::
                                    std::uint32_t extendedStyle, const DialogFont& font) {
   // A NUL inside the title would end it early in the template, and the platform would then
   // read the rest of the title as the font.
-  title = title.substr(0, std::min(title.find('\0'), kDialogTitleLimit));
+  title = Prefix(title, std::min(title.find('\0'), kDialogTitleLimit));
   if (title.empty()) title = " ";
 
   DialogTemplate result;

@@ -60,7 +60,7 @@ std::string_view FirstRows(std::string_view report, std::size_t rows) {
     end = report.find('\n', end);
     if (end != std::string_view::npos) ++end;
   }
-  return end == std::string_view::npos ? report : report.substr(0, end);
+  return end == std::string_view::npos ? report : Prefix(report, end);
 }
 
 }  // namespace
@@ -73,6 +73,8 @@ void FillReportControl(HWND control, std::string_view report) {
   if (control == nullptr) return;
   const LeadBytes leadBytes = AnsiLeadBytes();
   const SavedFloatingPointState floatingPoint;
+  // The text limit bounds what the user types or pastes, not streamed text; left at its default
+  // of 32,767, a longer report would leave the user no room at all.
   SendMessageA(control, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(report.size() + kEditingRoom));
   const std::string_view settling = FirstRows(report, kSettlingRows);
   if (settling.size() < report.size()) StreamText(control, settling, leadBytes);

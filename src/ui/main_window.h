@@ -19,8 +19,8 @@ inline HWND MainDialog = nullptr;
 // Bound to "Quit": ends the window with result 1.
 INT_PTR QuitCallback(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
-// Replaces the whole text of a rich-edit control with `report`, raising the control's text
-// limit first so that every row of a large directory is shown.
+// Replaces the whole text of a rich-edit control with `report`, and keeps the user room to
+// type or paste into it, however long the report.
 void FillReportControl(HWND control, std::string_view report);
 
 inline constexpr char kRichEditLibrary[] = "RICHED32.DLL";

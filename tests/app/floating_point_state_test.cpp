@@ -27,10 +27,17 @@ TEST(SavedFloatingPointStateTest, PutsBackRoundingFlagsAndControlWord) {
   std::feclearexcept(FE_ALL_EXCEPT);
 }
 
+// Saving must not mask exceptions that were unmasked, neither inside the scope nor after it.
 TEST(SavedFloatingPointStateTest, LeavesExceptionMasksAsTheyWere) {
   const std::uint16_t before = X87ControlWord();
-  { const SavedFloatingPointState saved; }
-  EXPECT_EQ(X87ControlWord(), before);
+  std::feclearexcept(FE_ALL_EXCEPT);
+  LoadX87ControlWord(0x133A);  // invalid operation and division by zero unmasked
+  {
+    const SavedFloatingPointState saved;
+    EXPECT_EQ(X87ControlWord() & 0x3F, 0x3A);
+  }
+  EXPECT_EQ(X87ControlWord() & 0x3F, 0x3A);
+  LoadX87ControlWord(before);
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // another process, through real windows and messages.
 #include <windows.h>
 
+#include <richedit.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,7 +18,6 @@
 #include "support/program_driver.h"
 #include "support/temp_directory.h"
 #include "ui/about_box.h"
-#include "ui/main_window.h"
 
 namespace vantrel {
 namespace {
@@ -26,6 +28,7 @@ using testing::TempDirectory;
 // Written out here rather than taken from the program, so a changed constant shows.
 constexpr char kTitle[] = "Vantrel v2.1";
 constexpr char kHeading[] = "Foldername  \tIdentifier            \t        Size\tFriendly Name\r\n";
+constexpr int kAbout = 22, kQuit = 23, kReport = 27;
 
 INT_PTR CALLBACK PassiveDialogProc(HWND, UINT, WPARAM, LPARAM) {
   return FALSE;
@@ -43,6 +46,39 @@ HWND ReferenceDialog() {
   return CreateDialogIndirectParamW(GetModuleHandleA(nullptr),
                                     reinterpret_cast<LPCDLGTEMPLATEW>(units.data()), nullptr,
                                     PassiveDialogProc, 0);
+}
+
+// Whether any control in `box` holds an icon.
+bool ShowsIcon(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (SendMessageA(child, STM_GETICON, 0, 0) != 0) return true;
+  }
+  return false;
+}
+
+// The face of a rich-edit control's default character format. The control writes it to an
+// address in its own process, as such messages are not carried between processes.
+std::string DefaultFace(HANDLE process, HWND control) {
+  CHARFORMATA format{};
+  format.cbSize = sizeof format;
+  void* remote = VirtualAllocEx(process, nullptr, sizeof format, MEM_COMMIT, PAGE_READWRITE);
+  if (remote == nullptr || !WriteProcessMemory(process, remote, &format, sizeof format, nullptr))
+    return "<no memory>";
+  SendMessageA(control, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(remote));
+  ReadProcessMemory(process, remote, &format, sizeof format, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return format.szFaceName;
+}
+
+// User and kernel time of the thread of `window` so far, in 100 ns units; 0 when it cannot be
+// had. The thread's own, as Wine does not keep another process's total up to date.
+ULONGLONG CpuTime(HWND window) {
+  const ScopedKernelHandle thread(
+      OpenThread(THREAD_QUERY_INFORMATION, FALSE, GetWindowThreadProcessId(window, nullptr)));
+  FILETIME created, exited, kernel, user;
+  if (!GetThreadTimes(thread.get(), &created, &exited, &kernel, &user)) return 0;
+  const auto units = [](FILETIME t) { return ULONGLONG{t.dwHighDateTime} << 32 | t.dwLowDateTime; };
+  return units(kernel) + units(user);
 }
 
 SIZE SizeOf(const RECT& rect) {
@@ -72,7 +108,7 @@ class ProgramTest : public ::testing::Test {
   }
 
   HWND Control(int id) const { return GetDlgItem(window_, id); }
-  std::string ReportShown() const { return testing::WindowText(Control(ID_REPORT)); }
+  std::string ReportShown() const { return testing::WindowText(Control(kReport)); }
   void Click(int id) const { PostMessageA(Control(id), BM_CLICK, 0, 0); }
 
   HWND WaitForAboutBox() const { return program_->WaitForWindow("Vantrel", "#32770"); }
@@ -112,15 +148,16 @@ TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
     int id;
     const char* text;
   };
-  for (const Button button : {Button{ID_ABOUT, "&Help/About"}, Button{ID_QUIT, "Quit"}}) {
+  for (const Button button : {Button{kAbout, "&Help/About"}, Button{kQuit, "Quit"}}) {
     EXPECT_EQ(testing::WindowText(Control(button.id)), button.text);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(Control(button.id), GWL_STYLE)), 0x50010000u);
   }
   // Editable, scrolling both ways, no line wrapping. The control shows and hides its scroll
   // bars as the text needs, so only those two bits may differ.
   constexpr DWORD kScrollBars = WS_VSCROLL | WS_HSCROLL;
-  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(Control(ID_REPORT), GWL_STYLE)) & ~kScrollBars,
+  EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(Control(kReport), GWL_STYLE)) & ~kScrollBars,
             0x50311084u & ~kScrollBars);
+  EXPECT_EQ(DefaultFace(program_->handle(), Control(kReport)), "Courier");
 
   // Font, size and control rectangles: those of a dialog built here from literal values.
   const ScopedWindow reference(ReferenceDialog());
@@ -130,13 +167,18 @@ TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
   GetWindowRect(reference.get(), &expectedWindow);
   EXPECT_EQ(SizeOf(window).cx, SizeOf(expectedWindow).cx);
   EXPECT_EQ(SizeOf(window).cy, SizeOf(expectedWindow).cy);
+  // Centred on its monitor's work area, to the pixel: the sums of opposite edges match.
+  MONITORINFO monitor{sizeof monitor};
+  GetMonitorInfoA(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor);
+  EXPECT_LE(std::abs(window.left + window.right - monitor.rcWork.left - monitor.rcWork.right), 1);
+  EXPECT_LE(std::abs(window.top + window.bottom - monitor.rcWork.top - monitor.rcWork.bottom), 1);
   struct Placement {
     int id;
     RECT dialogUnits;
   };
   for (const Placement p :
-       {Placement{ID_ABOUT, {10, 210, 100, 230}}, Placement{ID_QUIT, {220, 210, 310, 230}},
-        Placement{ID_REPORT, {10, 5, 360, 205}}}) {
+       {Placement{kAbout, {10, 210, 100, 230}}, Placement{kQuit, {220, 210, 310, 230}},
+        Placement{kReport, {10, 5, 360, 205}}}) {
     SCOPED_TRACE(p.id);
     RECT expectedBox = p.dialogUnits, box;
     MapDialogRect(reference.get(), &expectedBox);
@@ -148,7 +190,7 @@ TEST_F(ProgramTest, ShowsTheReportOfItsDirectoryAndQuitEndsWithZero) {
     EXPECT_EQ(box.bottom, expectedBox.bottom);
   }
 
-  Click(ID_QUIT);
+  Click(kQuit);
   ExpectExitCode(0);
 }
 
@@ -157,16 +199,19 @@ TEST_F(ProgramTest, AboutBoxShowsItsTextWhileTheMainWindowStillAnswers) {
   const std::string reportBefore = ReportShown();
   EXPECT_EQ(reportBefore, kHeading);
 
-  Click(ID_ABOUT);
+  Click(kAbout);
   const HWND box = WaitForAboutBox();
   ASSERT_NE(box, nullptr) << "no About box";
   ErrorRecord errors;
   EXPECT_EQ(testing::WindowText(GetDlgItem(box, 0xFFFF)), AboutText(errors).view());
   EXPECT_NE(GetDlgItem(box, IDOK), nullptr);
   EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+  EXPECT_FALSE(ShowsIcon(box));
+  EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+  EXPECT_TRUE(IsWindowEnabled(window_));
 
   // The box has no owner: the main window's buttons still work, and open a second box.
-  Click(ID_ABOUT);
+  Click(kAbout);
   EXPECT_TRUE(program_->WaitUntil([&] {
     return testing::ProcessWindows(program_->id(), "Vantrel", "#32770").size() == 2;
   })) << "the main window did not answer a click while the box was open";
@@ -184,25 +229,30 @@ TEST_F(ProgramTest, AboutBoxShowsItsTextWhileTheMainWindowStillAnswers) {
 
 TEST_F(ProgramTest, EscapeLeavesTheWindowOpen) {
   ASSERT_NO_FATAL_FAILURE(Start());
-  for (const int id : {ID_QUIT, ID_ABOUT, ID_REPORT}) {
+  for (const int id : {kQuit, kAbout, kReport}) {
     PostMessageA(Control(id), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
     PostMessageA(Control(id), WM_KEYUP, VK_ESCAPE, 0xC0010001);
   }
   // Messages are handled in order: a box opened by a later click proves the window outlived
   // every Esc.
-  Click(ID_ABOUT);
+  Click(kAbout);
   const HWND box = WaitForAboutBox();
   ASSERT_NE(box, nullptr) << "the window did not survive Esc";
   PostMessageA(box, WM_COMMAND, IDOK, 0);
   ASSERT_TRUE(program_->WaitUntil([&] { return !IsWindow(box); }));
   EXPECT_TRUE(IsWindow(window_));
 
-  Click(ID_QUIT);
+  Click(kQuit);
   ExpectExitCode(0);
 }
 
-TEST_F(ProgramTest, CloseBoxEndsWithZero) {
+TEST_F(ProgramTest, WaitsWithoutSpinningAndCloseBoxEndsWithZero) {
   ASSERT_NO_FATAL_FAILURE(Start(WORD{SW_SHOWMINNOACTIVE}));
+  // A second of waiting for the user costs next to no processor time.
+  const ULONGLONG before = CpuTime(window_);
+  EXPECT_GT(before, 0u) << "no processor time for a process that has started";
+  EXPECT_EQ(WaitForSingleObject(program_->handle(), 1000), WAIT_TIMEOUT);
+  EXPECT_LT(CpuTime(window_) - before, 2'000'000u);
   PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
   ExpectExitCode(0);
 }
@@ -220,7 +270,7 @@ TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
   window_ = program_->WaitForWindow(kTitle, "#32770");
   ASSERT_NE(window_, nullptr);
   EXPECT_EQ(ReportShown(), kHeading);
-  Click(ID_QUIT);
+  Click(kQuit);
   ExpectExitCode(0);
   EXPECT_EQ(GetFileAttributesA(dir_.PathOf("RICHED32.DLL.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
       << "the DLL beside the program was loaded";
@@ -236,7 +286,7 @@ TEST_F(ProgramTest, ShowsEveryRowOfALargeDirectory) {
   EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), kFolders + 1);
   EXPECT_TRUE(shown == expected) << "the report shown differs from the scan's (" << shown.size()
                                  << " bytes against " << expected.size() << ")";
-  Click(ID_QUIT);
+  Click(kQuit);
   ExpectExitCode(0);
 }
 

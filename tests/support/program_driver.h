@@ -29,6 +29,7 @@ class RunningProgram {
 
   bool started() const { return process_.valid(); }
   DWORD id() const { return id_; }
+  HANDLE handle() const { return process_.get(); }
 
   // Checks `condition` whenever the process has not ended within a few milliseconds; false
   // once `timeoutMs` have passed or the process ended first.

@@ -31,7 +31,7 @@ vantrel_ensure_packages() {
 }
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 wine64 fonts-wine xvfb locales)
+  clang-19 lld-19 llvm-19 wine wine32:i386 wine64 fonts-wine xvfb locales)
 
 # The locales under which the tests run Wine with a double-byte ANSI code page (932, 936, 949).
 VANTREL_LOCALES=(ja_JP zh_CN ko_KR)
@@ -48,14 +48,57 @@ vantrel_ensure_locales() {
   done
 }
 
-# Configures and builds the 32-bit Windows tree (tests included unless told otherwise).
+# Configures and builds the 32-bit Windows tree (tests included unless told otherwise), or the
+# tree named by a leading -B DIR.
 vantrel_build_windows() {
   local root build
   root=$(vantrel_root)
   build="$root/build/windows"
+  [ "${1:-}" = -B ] && build=$2 && shift 2
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-i686.cmake" "$@" >/dev/null
   cmake --build "$build"
+}
+
+# Configures and builds vantrel.exe alone with Clang and LLD (cmake/clang-i686-mingw.cmake),
+# any warning an error.
+vantrel_build_windows_clang() {
+  local root build
+  root=$(vantrel_root)
+  build="$root/build/windows-clang"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DVANTREL_TESTS=OFF \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-i686-mingw.cmake" "$@" >/dev/null
+  cmake --build "$build"
+}
+
+# Compiles the program's Windows sources as MSVC would take them (_MSC_VER, its inline
+# assembler, its rules for imported functions), syntax only, with the same warnings as errors.
+# There are no MSVC headers here: Clang reads MinGW-w64's and libstdc++'s, which need GNU mode
+# beside MSVC mode. Uses the version header of the Clang tree.
+vantrel_check_msvc_rules() {
+  local root gcc
+  root=$(vantrel_root)
+  gcc=$(dirname "$(i686-w64-mingw32-g++-posix -print-libgcc-file-name)")
+  find "$root/src" -name '*.cpp' ! -name thread_state_host.cpp -print0 |
+    xargs -0 -n 4 -P 2 clang++-19 --target=i686-pc-windows-msvc -fms-extensions \
+      -fms-compatibility -fasm-blocks -fgnuc-version=12 -D__declspec=__declspec -D_X86_ -msse2 \
+      -fsyntax-only -std=c++20 -fno-exceptions -fno-rtti -Werror -Wall -Wextra -Wconversion \
+      -Wno-missing-field-initializers -DWIN32_LEAN_AND_MEAN -DNOMINMAX -DSTRICT \
+      -I"$root/src" -I"$root/build/windows-clang/src/generated" -isystem "$gcc/include/c++" \
+      -isystem "$gcc/include/c++/i686-w64-mingw32" -isystem /usr/i686-w64-mingw32/include
+}
+
+# Builds vantrel.exe again, clean, in another directory, and compares it with the one of
+# build/windows: the same sources must give the same bytes.
+vantrel_check_same_bytes() {
+  local root again
+  root=$(vantrel_root)
+  again="$root/build/windows-again"
+  rm -rf "$again"
+  vantrel_build_windows -B "$again" -DVANTREL_TESTS=OFF >/dev/null || return 1
+  (cd "$root/build" && sha256sum windows/bin/vantrel.exe windows-again/bin/vantrel.exe) >&2
+  cmp -s "$root/build/windows/bin/vantrel.exe" "$again/bin/vantrel.exe"
 }
 
 # Starts Xvfb on a free display and exports DISPLAY. Wine must see a display before its
