@@ -150,7 +150,7 @@ void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& er
                      const LeadBytes& leadBytes) {
   Text name = FieldLeft(row.name, kColumnWidth, errors);
   const std::size_t nameKept = std::min(row.name.size(), kColumnWidth);
-  if (name.size() == kColumnWidth && EndsInLoneLeadByte(row.name.substr(0, nameKept), leadBytes)) {
+  if (name.size() == kColumnWidth && EndsInLoneLeadByte(Prefix(row.name, nameKept), leadBytes)) {
     name.data()[nameKept - 1] = '?';
   }
   const Text size = FormatSizeColumn(row.size, errors);

@@ -39,8 +39,8 @@ INT_PTR Other(HWND, UINT, WPARAM, LPARAM) noexcept {
 
 // A routine that may throw cannot be bound at all: nothing may unwind through the platform's
 // frames, and the engine, built without exceptions, could not stop it.
-INT_PTR MayThrow(HWND, UINT, WPARAM, LPARAM);
-static_assert(!std::is_convertible_v<decltype(&MayThrow), ControlCallback>);
+using MayThrow = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+static_assert(!std::is_convertible_v<MayThrow, ControlCallback>);
 static_assert(std::is_convertible_v<decltype(&Other), ControlCallback>);
 
 class DialogProcTest : public ::testing::Test {
