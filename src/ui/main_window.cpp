@@ -94,10 +94,9 @@ HMODULE LoadRichEditLibrary() {
   // beside it first.
   char path[MAX_PATH];
   const UINT directory = GetSystemDirectoryA(path, MAX_PATH);
-  const std::string_view name = "\\RICHED32.DLL";
-  if (directory == 0 || directory + name.size() >= MAX_PATH) return nullptr;
-  std::memcpy(path + directory, name.data(), name.size());
-  path[directory + name.size()] = '\0';
+  if (directory == 0 || directory + 1 + sizeof kRichEditLibrary > MAX_PATH) return nullptr;
+  path[directory] = '\\';
+  std::memcpy(path + directory + 1, kRichEditLibrary, sizeof kRichEditLibrary);
   return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

@@ -61,15 +61,12 @@ vantrel_build_windows() {
 }
 
 # Configures and builds vantrel.exe alone with Clang and LLD (cmake/clang-i686-mingw.cmake),
-# any warning an error.
+# any warning an error. The later toolchain setting takes the place of the GCC one.
 vantrel_build_windows_clang() {
-  local root build
+  local root
   root=$(vantrel_root)
-  build="$root/build/windows-clang"
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel -DVANTREL_TESTS=OFF \
-    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-i686-mingw.cmake" "$@" >/dev/null
-  cmake --build "$build"
+  vantrel_build_windows -B "$root/build/windows-clang" -DVANTREL_TESTS=OFF \
+    -DCMAKE_COMPILE_WARNING_AS_ERROR=ON -DCMAKE_TOOLCHAIN_FILE="$root/cmake/clang-i686-mingw.cmake"
 }
 
 # Compiles the program's Windows sources as MSVC would take them (_MSC_VER, its inline
