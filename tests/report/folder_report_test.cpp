@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -209,11 +210,10 @@ TEST(FolderReportTest, LongNamesAreCutInTheColumnButOpenedWhole) {
 }
 
 // Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; trail bytes include both ranges.
-LeadBytes ShiftJisLeadBytes() {
-  LeadBytes leadBytes;
-  for (int byte = 0x81; byte <= 0xFC; ++byte) leadBytes.isLead[byte] = byte <= 0x9F || byte >= 0xE0;
-  leadBytes.any = true;
-  return leadBytes;
+AnsiCharacters ShiftJis() {
+  std::array<bool, 256> leadBytes{};
+  for (int byte = 0x81; byte <= 0xFC; ++byte) leadBytes[byte] = byte <= 0x9F || byte >= 0xE0;
+  return AnsiCharacters::DoubleByte(leadBytes);
 }
 
 // A column cut or ended inside a character shows "?" for its lone lead byte; otherwise the
@@ -247,7 +247,7 @@ TEST(FolderReportTest, ColumnsNeverEndInALoneLeadByte) {
     FakeFileSystem fileSystem;
     fileSystem.files = {c.file};
     ErrorRecord errors;
-    EXPECT_EQ(std::string(BuildFolderReport(fileSystem, errors, ShiftJisLeadBytes()).view()),
+    EXPECT_EQ(std::string(BuildFolderReport(fileSystem, errors, ShiftJis()).view()),
               std::string(kReportHeading) + c.row932);
     EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) + c.rowSingleByte);
   }
