@@ -23,19 +23,17 @@ vantrel_pe_problems() {
   done
   grep -q 'IMAGE_FILE_RELOCS_STRIPPED' <<<"$headers" && echo "relocations stripped"
   grep -Eq 'BaseRelocationTableSize: 0x[1-9A-F]' <<<"$headers" || echo "no relocation table"
-  awk '/^ *MajorOperatingSystemVersion:/ { os = $2 } /^ *MinorOperatingSystemVersion:/ { os = os "." $2 }
-    /^ *MajorSubsystemVersion:/ { sub_ = $2 } /^ *MinorSubsystemVersion:/ { sub_ = sub_ "." $2 }
-    END {
-      split(os, o, "."); split(sub_, s, ".")
-      if (o[1] * 100 + o[2] > 501) print "asks for OS version " os
-      if (s[1] * 100 + s[2] > 501) print "asks for subsystem version " sub_
+  awk '/^ *Major(OperatingSystem|Subsystem)Version:/ { major = $2 }
+    /^ *Minor(OperatingSystem|Subsystem)Version:/ {
+      field = $1; gsub(/^ *Minor|:$/, "", field)
+      if (major * 100 + $2 > 501) print field " " major "." $2 " is above 5.1"
     }' <<<"$headers"
   awk '/^ *Section \{/ { name = ""; write = 0; exec = 0 }
     /^ *Name: / && name == "" { name = $2 }
     /IMAGE_SCN_MEM_WRITE/ { write = 1 }
     /IMAGE_SCN_MEM_EXECUTE/ { exec = 1 }
-    /^  \}/ { if (write && exec) print "section " name " is writable and executable"; write = exec = 0 }
-    ' <<<"$headers"
+    /^  \}/ { if (write && exec) print "section " name " is writable and executable"
+      write = exec = 0 }' <<<"$headers"
   i686-w64-mingw32-objdump -d "$image" | grep -Eq '%fs:0x0([^0-9a-fx]|$)' &&
     echo "code uses the exception-registration chain at fs:0"
   llvm-readobj-19 --coff-imports "$image" |
