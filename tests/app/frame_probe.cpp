@@ -5,14 +5,20 @@
 //   frame_probe abort                 the main routine aborts; the C runtime must end the
 //                                     process (exit code 3) without a message box
 //   frame_probe error-mode            the exit code is the C runtime's error mode
+//   frame_probe fill TEXT             copies TEXT into a 16-byte buffer on the stack; a longer
+//                                     one must end the process at once with 0xC0000409
+//   frame_probe guard                 the exit code is the stack protector's guard
 // It is a GUI program, as vantrel.exe is, since the C runtime shows its boxes only for those.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "app/program_frame.h"
+
+extern "C" std::uintptr_t __stack_chk_guard;
 
 namespace {
 
@@ -35,6 +41,19 @@ int ReportErrorMode(HINSTANCE, HINSTANCE, LPSTR, int) {
   return _set_error_mode(_REPORT_ERRMODE);
 }
 
+// Built with the program's stack protector: the copy's length comes from the command line, and
+// the buffer goes to a system function, so the compiler can neither see the overflow nor drop
+// the copy.
+int FillBuffer(HINSTANCE, HINSTANCE, LPSTR commandTail, int) {
+  char buffer[16];
+  std::strcpy(buffer, commandTail + std::strlen("fill "));
+  return lstrlenA(buffer) > 0 ? 0 : 1;
+}
+
+int ReportGuard(HINSTANCE, HINSTANCE, LPSTR, int) {
+  return static_cast<int>(__stack_chk_guard);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -45,5 +64,7 @@ int main(int argc, char** argv) {
   vantrel::MainRoutine routine = &ReportShowCommand;
   if (mode == "abort") routine = &Abort;
   if (mode == "error-mode") routine = &ReportErrorMode;
+  if (mode == "fill") routine = &FillBuffer;
+  if (mode == "guard") routine = &ReportGuard;
   ExitProcess(static_cast<UINT>(vantrel::RunProgram(routine, allocation)));
 }

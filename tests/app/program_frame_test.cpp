@@ -118,6 +118,11 @@ TEST(ProgramFrameProcessTest, ExitCodesAndShowCommand) {
       // error mode says otherwise; Wine's never shows one, so the mode itself is checked too.
       {"abort", std::nullopt, 3},
       {"error-mode", std::nullopt, _OUT_TO_STDERR},
+      // A smashed stack ends the process at once with Windows' code for it, no box, no exit
+      // routines; the same copy within the buffer returns.
+      {"fill fifteen-letters", std::nullopt, 0},
+      {"fill 64-characters-that-overwrite-the-stack-guard-and-more-besides", std::nullopt,
+       0xC0000409},
   };
   char directory[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, directory);
@@ -128,6 +133,22 @@ TEST(ProgramFrameProcessTest, ExitCodesAndShowCommand) {
     ASSERT_TRUE(probe.started());
     EXPECT_EQ(probe.WaitForExit(), c.exitCode);
   }
+}
+
+// The stack protector's guard is seeded anew in every process, not left at its initial value.
+TEST(ProgramFrameProcessTest, StackGuardDiffersBetweenProcesses) {
+  char directory[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, directory);
+  std::optional<DWORD> guards[2];
+  for (auto& guard : guards) {
+    const testing::RunningProgram probe(testing::ProgramCommand("frame_probe.exe", "guard"),
+                                        directory);
+    ASSERT_TRUE(probe.started());
+    guard = probe.WaitForExit();
+    ASSERT_TRUE(guard.has_value());
+    EXPECT_NE(*guard, 0x2F6A71C5u) << "the guard kept its initial value";
+  }
+  EXPECT_NE(*guards[0], *guards[1]);
 }
 
 }  // namespace

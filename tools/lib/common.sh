@@ -151,6 +151,7 @@ vantrel_check_msvc_rules() {
       -fms-compatibility -fasm-blocks -fgnuc-version=12 -D__declspec=__declspec -D_X86_ -msse2 \
       -fsyntax-only -std=c++20 -fno-exceptions -fno-rtti -Werror -Wall -Wextra -Wconversion \
       -Wno-missing-field-initializers -DWIN32_LEAN_AND_MEAN -DNOMINMAX -DSTRICT \
+      -D_WIN32_WINNT=0x0501 -DWINVER=0x0501 \
       -I"$root/src" -I"$root/build/windows-clang/src/generated" -isystem "$gcc/include/c++" \
       -isystem "$gcc/include/c++/i686-w64-mingw32" -isystem /usr/i686-w64-mingw32/include
 }
