@@ -31,7 +31,8 @@ vantrel_ensure_packages() {
 }
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  clang-19 lld-19 llvm-19 wine wine32:i386 wine64 fonts-wine xvfb locales)
+  clang-19 lld-19 llvm-19 wine wine32:i386 wine64 fonts-wine xvfb locales python3 osslsigncode
+  openssl)
 
 # The locales under which the tests run Wine with a double-byte ANSI code page (932, 936, 949).
 VANTREL_LOCALES=(ja_JP zh_CN ko_KR)
