@@ -166,6 +166,15 @@ vantrel_check_same_bytes() {
   cmp -s "$root/build/windows/bin/vantrel.exe" "$again/bin/vantrel.exe"
 }
 
+# Signs a Windows program with an Authenticode signature, SHA-256 digests:
+#   vantrel_sign IN OUT FILE.pfx PASSWORD_FILE
+# The signing time is SOURCE_DATE_EPOCH and no time-stamp server is asked (its answer would
+# differ from one signing to the next), so one key gives the same bytes.
+vantrel_sign() {
+  osslsigncode sign -pkcs12 "$3" -readpass "$4" -h sha256 -n Vantrel -time "$SOURCE_DATE_EPOCH" \
+    -in "$1" -out "$2" >/dev/null
+}
+
 # Starts Xvfb on a free display and exports DISPLAY. Wine must see a display before its
 # server starts: a wineserver begun without one cannot create windows until it is stopped.
 vantrel_start_virtual_display() {

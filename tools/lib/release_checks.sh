@@ -1,15 +1,17 @@
 # The release checks of tools/test: tools/release gives the same zip every time, holding the
 # tested program and texts a Windows editor shows right; a signed release verifies, is the same
-# every time and still runs. Source it after common.sh.
+# every time and still runs; and the program passes its end-to-end test under WOW64, as nearly
+# every user runs it. Source it after common.sh.
 
 # Runs the checks and prints how many failed; says which on standard error. Needs the tested
 # build/windows tree and the virtual display.
 vantrel_check_release() {
-  local root dir tested signer zip failed=0
+  local root dir tested signer prefix zip failed=0
   root=$(vantrel_root)
   dir=$root/build/release-check
   tested=$root/build/windows/bin
   signer=$dir/signer
+  prefix=$root/build/windows/wineprefix-win64
   rm -rf "$dir"
   mkdir -p "$signer"
   release_check() {
@@ -51,6 +53,7 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
     osslsigncode verify -CAfile "$signer/cert.pem" -in "$1" >"$signer/verify.log" 2>&1 ||
       { cat "$signer/verify.log" >&2; return 1; }
   }
+  in_wow64() { VANTREL_WINEPREFIX=$prefix VANTREL_WINEARCH=win64 "$@"; }
 
   release_check "tools/release, twice" released_twice || { echo "$failed"; return; }
   release_check "two releases of one commit give the same zip" cmp "$dir/a/$zip" "$dir/b/$zip"
@@ -70,9 +73,30 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
   release_check "one key signs the same bytes" cmp "$dir/signed/$zip" "$dir/signed-again/$zip"
   release_check "the signature verifies" signature_verifies "$dir/signed/vantrel.exe"
   release_check "SHA256SUMS of the signed release" sums_verify "$dir/signed"
+  if ! vantrel_runs_32bit_code; then
+    # No 32-bit program runs on this machine: the 64-bit build, signed the same way, shows at
+    # least that a signed program still starts and passes.
+    mkdir -p "$dir/signed64"
+    cp "$root/build/windows64/bin/"{program_tests.exe,planted_dll.dll} "$dir/signed64/"
+    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) vantrel_sign \
+      "$root/build/windows64/bin/vantrel.exe" "$dir/signed64/vantrel.exe" "$signer/signer.pfx" \
+      "$signer/password"
+    release_check "the end-to-end test on the signed 64-bit program" \
+      runs_program_tests "$dir/signed64"
+    vantrel_log "no 32-bit program runs here: the test under WOW64 is left out"
+    echo "$failed"
+    return
+  fi
   # program_tests starts the vantrel.exe beside it.
   cp "$tested/program_tests.exe" "$tested/planted_dll.dll" "$dir/signed/"
   release_check "the end-to-end test on the signed program" runs_program_tests "$dir/signed"
 
+  # The tested program once more, in a 64-bit prefix of its own (made once, kept like the
+  # 32-bit one), where 32-bit programs run under WOW64 with SysWOW64 as their system folder.
+  mkdir -p "$dir/wow64"
+  cp "$tested/"{program_tests.exe,planted_dll.dll,vantrel.exe} "$dir/wow64/"
+  release_check "the end-to-end test under WOW64" in_wow64 runs_program_tests "$dir/wow64"
+  release_check "the 64-bit prefix has SysWOW64" [ -d "$prefix/drive_c/windows/syswow64" ]
+  in_wow64 vantrel_wine --server -k >/dev/null 2>&1
   echo "$failed"
 }
