@@ -32,7 +32,7 @@ vantrel_ensure_packages() {
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 wine wine32:i386 wine64
-  fonts-wine xvfb locales debootstrap)
+  fonts-wine xvfb locales debootstrap python3 osslsigncode openssl)
 
 # The locales under which the tests run Wine with a multi-byte ANSI code page (932, 936, 949,
 # 950, and UTF-8 65001 for Hindi, which has no ANSI code page of its own). Where Wine runs in a
@@ -166,6 +166,15 @@ vantrel_check_same_bytes() {
   vantrel_build_windows -B "$again" -DVANTREL_TESTS=OFF >/dev/null || return 1
   (cd "$root/build" && sha256sum windows/bin/vantrel.exe windows-again/bin/vantrel.exe) >&2
   cmp -s "$root/build/windows/bin/vantrel.exe" "$again/bin/vantrel.exe"
+}
+
+# Signs a Windows program with an Authenticode signature, SHA-256 digests:
+#   vantrel_sign IN OUT FILE.pfx PASSWORD_FILE
+# The signing time is SOURCE_DATE_EPOCH and no time-stamp server is asked (its answer would
+# differ from one signing to the next), so one key gives the same bytes.
+vantrel_sign() {
+  osslsigncode sign -pkcs12 "$3" -readpass "$4" -h sha256 -n Vantrel -time "$SOURCE_DATE_EPOCH" \
+    -in "$1" -out "$2" >/dev/null
 }
 
 # Starts Xvfb on a free display and exports DISPLAY. Wine must see a display before its
