@@ -1,4 +1,4 @@
-# What both i686 MinGW-w64 toolchain files share: the target, where its headers and libraries
+# What the MinGW-w64 toolchain files share: the target, where its headers and libraries
 # are, a runtime linked in whole, and Wine to run the test programs. Included by them after
 # they name their compilers and VANTREL_MINGW_PREFIX.
 set(CMAKE_SYSTEM_NAME Windows)

@@ -125,18 +125,6 @@ OsError ReadFolder(FileSystem& fileSystem, std::wstring_view fileName, FolderHea
   return kErrorNone;
 }
 
-// A header text as its column shows it: its whole characters, then "?" for a lone lead byte.
-struct ShownColumn {
-  ShownColumn(std::string_view text, const LeadBytes& leadBytes) : whole(text) {
-    if (EndsInLoneLeadByte(text, leadBytes)) {
-      whole.remove_suffix(1);
-      mark = "?";
-    }
-  }
-  std::string_view whole;
-  std::string_view mark;
-};
-
 }  // namespace
 
 Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors) {
@@ -147,15 +135,18 @@ Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors) {
 }
 
 void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors,
-                     const LeadBytes& leadBytes) {
-  Text name = FieldLeft(row.name, kColumnWidth, errors);
-  const std::size_t nameKept = std::min(row.name.size(), kColumnWidth);
-  if (name.size() == kColumnWidth && EndsInLoneLeadByte(Prefix(row.name, nameKept), leadBytes)) {
-    name.data()[nameKept - 1] = '?';
-  }
+                     const AnsiCharacters& characters) {
+  constexpr std::size_t kWhole = static_cast<std::size_t>(-1);
+  // The mark stands for at least one byte of the name, so whole and mark fit the column.
+  const ShownText nameShown = ShownColumn(row.name, kColumnWidth, characters);
+  char nameBytes[kColumnWidth];
+  char* const markAt = std::copy(nameShown.whole.begin(), nameShown.whole.end(), nameBytes);
+  std::copy(nameShown.mark.begin(), nameShown.mark.end(), markAt);
+  const Text name =
+      FieldLeft({nameBytes, nameShown.whole.size() + nameShown.mark.size()}, kColumnWidth, errors);
   const Text size = FormatSizeColumn(row.size, errors);
-  const ShownColumn identifier(row.identifier, leadBytes);
-  const ShownColumn friendlyName(row.friendlyName, leadBytes);
+  const ShownText identifier = ShownColumn(row.identifier, kWhole, characters);
+  const ShownText friendlyName = ShownColumn(row.friendlyName, kWhole, characters);
   const std::string_view pieces[] = {
       name.view(), "\t", identifier.whole,   identifier.mark,   "\t",
       size.view(), "\t", friendlyName.whole, friendlyName.mark, "\r\n"};
@@ -189,7 +180,7 @@ std::string_view UnreadableNote(OsError error) {
 }
 
 FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors,
-                               const LeadBytes& leadBytes) {
+                               const AnsiCharacters& characters) {
   FolderReport report;
   if (!report.Append(kReportHeading)) errors.Note(kErrorTextStorage);
   DirectoryQuery query(fileSystem, errors);
@@ -204,7 +195,7 @@ FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors,
       errors.Note(failure);
       row.friendlyName = UnreadableNote(failure);
     }
-    AppendFolderRow(report, row, errors, leadBytes);
+    AppendFolderRow(report, row, errors, characters);
   }
   return report;
 }

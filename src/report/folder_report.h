@@ -6,8 +6,8 @@
 
 #include "app/error_record.h"
 #include "app/text.h"
+#include "report/ansi_characters.h"
 #include "report/file_system.h"
-#include "report/lead_bytes.h"
 
 namespace vantrel {
 
@@ -33,11 +33,12 @@ struct FolderRow {
 Text FormatSizeColumn(std::uint64_t size, ErrorRecord& errors);
 
 // Appends the row's line whole, or, when the report cannot grow, nothing. A column whose text
-// could not be stored is empty. A column that ends in a lone lead byte of the code page (a name
-// cut at 12 bytes, a header text cut or ended inside a character) shows that byte as "?", so
-// the TAB or line end after it stays a separator.
+// could not be stored is empty. Where a column ends inside a character of the code page (a name
+// cut at 12 bytes, a header text cut or ended inside one), the bytes of that character it holds
+// show as one "?", so the TAB or line end after them stays a separator and nothing turns into a
+// replacement character.
 void AppendFolderRow(FolderReport& report, const FolderRow& row, ErrorRecord& errors,
-                     const LeadBytes& leadBytes = {});
+                     const AnsiCharacters& characters = {});
 
 // The friendly-name column of a folder that could not be read, saying why where it can.
 std::string_view UnreadableNote(OsError error);
@@ -50,8 +51,8 @@ inline constexpr std::string_view kOnlineOnlyNote = "(not read: online only)";
 
 // Lists the "*.PMM" files of the current directory in the platform's order and reads each
 // one's header. Never writes to a folder; failures end up in the rows and in `errors`.
-// `leadBytes` are those of the code page the names and header texts are in.
+// `characters` says where the characters of the names' and header texts' code page end.
 FolderReport BuildFolderReport(FileSystem& fileSystem, ErrorRecord& errors,
-                               const LeadBytes& leadBytes = {});
+                               const AnsiCharacters& characters = {});
 
 }  // namespace vantrel

@@ -150,18 +150,19 @@ void Win32FileSystem::Close(FileId file) {
   GuardedCall(&::CloseHandle, ToHandle(file));
 }
 
-LeadBytes AnsiLeadBytes() {
-  LeadBytes leadBytes;
-  for (unsigned byte = 0; byte < leadBytes.isLead.size(); ++byte) {
-    leadBytes.isLead[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
-    leadBytes.any = leadBytes.any || leadBytes.isLead[byte];
+AnsiCharacters AnsiCodePageCharacters() {
+  // IsDBCSLeadByte knows no lead bytes in UTF-8.
+  if (GetACP() == CP_UTF8) return AnsiCharacters::Utf8();
+  std::array<bool, 256> leadBytes;
+  for (std::size_t byte = 0; byte < leadBytes.size(); ++byte) {
+    leadBytes[byte] = IsDBCSLeadByte(static_cast<BYTE>(byte)) != FALSE;
   }
-  return leadBytes;
+  return AnsiCharacters::DoubleByte(leadBytes);
 }
 
 FolderReport BuildFolderReport(ErrorRecord& errors) {
   Win32FileSystem fileSystem;
-  return BuildFolderReport(fileSystem, errors, AnsiLeadBytes());
+  return BuildFolderReport(fileSystem, errors, AnsiCodePageCharacters());
 }
 
 }  // namespace vantrel

@@ -49,8 +49,9 @@ class Win32FileSystem final : public FileSystem {
   DWORD conversionFlags_;
 };
 
-// The lead bytes of the ANSI code page, in which names and header texts are shown.
-LeadBytes AnsiLeadBytes();
+// Where the characters of the ANSI code page end, the code page in which names and header
+// texts are shown: UTF-8 where the system uses it as its ANSI code page, else the lead bytes.
+AnsiCharacters AnsiCodePageCharacters();
 
 // The report of the current directory, read through the Win32 file system.
 FolderReport BuildFolderReport(ErrorRecord& errors);

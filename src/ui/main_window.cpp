@@ -26,29 +26,27 @@ constexpr std::size_t kSettlingRows = 64;
 
 struct StreamSource {
   std::string_view rest;
-  const LeadBytes& leadBytes;
+  const AnsiCharacters& characters;
 };
 
-// The control converts each piece to Unicode on its own: a piece that ended on a lead byte
-// would lose that character and, in some code pages, pair every byte after it wrongly. So a
-// piece ends between two characters, counted from the start of the piece, which is always
-// between two characters itself.
+// The control converts each piece to Unicode on its own: a piece that ended inside a character
+// would lose that character (UTF-8: as two replacement characters) and, in some double-byte
+// code pages, pair every byte after it wrongly. So a piece ends between two characters, counted
+// from the start of the piece, which is always between two characters itself.
 DWORD CALLBACK ReadReport(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
   auto& source = *reinterpret_cast<StreamSource*>(cookie);
-  std::size_t count = WholeCharacters(
-      source.rest, static_cast<std::size_t>(std::max(wanted, LONG{0})), source.leadBytes);
-  // A one-byte request cannot take a two-byte character; an empty piece would end the text.
-  if (count == 0 && wanted > 0) count = std::min<std::size_t>(source.rest.size(), 1);
-  std::memcpy(buffer, source.rest.data(), count);
-  source.rest.remove_prefix(count);
-  *given = static_cast<LONG>(count);
+  const ReportPiece piece = NextReportPiece(
+      source.rest, static_cast<std::size_t>(std::max(wanted, LONG{0})), source.characters);
+  std::copy(piece.bytes.begin(), piece.bytes.end(), buffer);
+  source.rest.remove_prefix(piece.consumed);
+  *given = static_cast<LONG>(piece.bytes.size());
   return 0;
 }
 
 // Replaces the control's whole text. Streaming rather than WM_SETTEXT: the rich-edit control
 // takes a text holding TABs in time that grows much faster than its length.
-void StreamText(HWND control, std::string_view text, const LeadBytes& leadBytes) {
-  StreamSource source{text, leadBytes};
+void StreamText(HWND control, std::string_view text, const AnsiCharacters& characters) {
+  StreamSource source{text, characters};
   EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &ReadReport};
   SendMessageA(control, EM_STREAMIN, SF_TEXT, reinterpret_cast<LPARAM>(&stream));
 }
@@ -71,14 +69,14 @@ std::string_view FirstRows(std::string_view report, std::size_t rows) {
 // with a single layout.
 void FillReportControl(HWND control, std::string_view report) {
   if (control == nullptr) return;
-  const LeadBytes leadBytes = AnsiLeadBytes();
+  const AnsiCharacters characters = AnsiCodePageCharacters();
   const SavedFloatingPointState floatingPoint;
   // The text limit bounds what the user types or pastes, not streamed text; left at its default
   // of 32,767, a longer report would leave the user no room at all.
   SendMessageA(control, EM_EXLIMITTEXT, 0, static_cast<LPARAM>(report.size() + kEditingRoom));
   const std::string_view settling = FirstRows(report, kSettlingRows);
-  if (settling.size() < report.size()) StreamText(control, settling, leadBytes);
-  StreamText(control, report, leadBytes);
+  if (settling.size() < report.size()) StreamText(control, settling, characters);
+  StreamText(control, report, characters);
 }
 
 HMODULE LoadRichEditLibrary() {

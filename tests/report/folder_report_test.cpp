@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "fake_file_system.h"
 #include "support/folder_text.h"
@@ -209,47 +211,145 @@ TEST(FolderReportTest, LongNamesAreCutInTheColumnButOpenedWhole) {
 }
 
 // Code page 932: lead bytes 0x81-0x9F and 0xE0-0xFC; trail bytes include both ranges.
-LeadBytes ShiftJisLeadBytes() {
-  LeadBytes leadBytes;
-  for (int byte = 0x81; byte <= 0xFC; ++byte) leadBytes.isLead[byte] = byte <= 0x9F || byte >= 0xE0;
-  leadBytes.any = true;
-  return leadBytes;
+AnsiCharacters ShiftJis() {
+  std::array<bool, 256> leadBytes{};
+  for (int byte = 0x81; byte <= 0xFC; ++byte) leadBytes[byte] = byte <= 0x9F || byte >= 0xE0;
+  return AnsiCharacters::DoubleByte(leadBytes);
 }
 
-// A column cut or ended inside a character shows "?" for its lone lead byte; otherwise the
-// shown control would take the TAB or CR after it as that character's second byte.
-TEST(FolderReportTest, ColumnsNeverEndInALoneLeadByte) {
+// A column cut or ended inside a character shows one "?" for the bytes of it that it holds;
+// otherwise the control would take the TAB or CR after a lone lead byte as its second byte, or
+// show a cut UTF-8 sequence as a replacement character and the name column as 14 bytes.
+TEST(FolderReportTest, ColumnsNeverEndInsideACharacter) {
   const std::string nihongo = "\x93\xFA\x96\x7B\x8C\xEA";  // 日本語 in code page 932
   // No NUL after offset 86: the identifier is cut at offset 127, inside the 21st character.
   std::string identifierCut = FolderFileHeader("Cut", "");
   for (std::size_t at = 86; at < 128; at += nihongo.size()) identifierCut.replace(at, 6, nihongo);
+  // The same in UTF-8: 41 bytes are 13 characters of 3 bytes and 2 bytes of the 14th.
+  std::string utf8IdentifierCut = FolderFileHeader("Cut", "");
+  for (std::size_t at = 86; at < 128; at += 3) utf8IdentifierCut.replace(at, 3, "\xE6\x97\xA5");
+  const std::string day = "\xE6\x97\xA5";  // 日 in UTF-8
   const struct {
     const char* what;
+    AnsiCharacters characters;
     FakeFile file;
-    std::string row932;
+    std::string row;
     std::string rowSingleByte;
   } cases[] = {
-      {"name cut at 12 bytes inside a character",
+      {"932: name cut at 12 bytes inside a character",
+       ShiftJis(),
        {.name = "a" + nihongo + nihongo + ".PMM", .content = FolderFileHeader("n", "i")},
        ReportRow("a\x93\xFA\x96\x7B\x8C\xEA\x93\xFA\x96\x7B?", "i", "         128", "n"),
        ReportRow("a\x93\xFA\x96\x7B\x8C\xEA\x93\xFA\x96\x7B\x8C", "i", "         128", "n")},
-      {"identifier cut at 41 bytes inside a character",
+      {"932: identifier cut at 41 bytes inside a character",
+       ShiftJis(),
        {.name = "ID.PMM", .content = identifierCut},
        ReportRow("ID.PMM      ", identifierCut.substr(86, 40) + "?", "         128", "Cut"),
        ReportRow("ID.PMM      ", identifierCut.substr(86, 41), "         128", "Cut")},
-      {"texts ending in a lone lead byte, or in a trail byte that looks like one",
+      {"932: texts ending in a lone lead byte, or in a trail byte that looks like one",
+       ShiftJis(),
        {.name = "END.PMM", .content = FolderFileHeader("Name\x81", "\x81\x81")},
        ReportRow("END.PMM     ", "\x81\x81", "         128", "Name?"),
        ReportRow("END.PMM     ", "\x81\x81", "         128", "Name\x81")},
+      {"932: a character whose trail byte looks like a lead byte, then a lone lead byte",
+       ShiftJis(),
+       {.name = "TRAIL.PMM", .content = FolderFileHeader("\x93\xFA\x81", "\x93\xFA\x81")},
+       ReportRow("TRAIL.PMM   ", "\x93\xFA?", "         128", "\x93\xFA?"),
+       ReportRow("TRAIL.PMM   ", "\x93\xFA\x81", "         128", "\x93\xFA\x81")},
+      {"UTF-8: name cut inside a character of 2 bytes",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghijk\xC3\xA9.PMM", .content = FolderFileHeader("n", "i")},
+       ReportRow("abcdefghijk?", "i", "         128", "n"),
+       ReportRow("abcdefghijk\xC3", "i", "         128", "n")},
+      {"UTF-8: name cut inside a character of 3 bytes",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghij" + day + ".PMM", .content = FolderFileHeader("n", "i")},
+       ReportRow("abcdefghij? ", "i", "         128", "n"),
+       ReportRow("abcdefghij\xE6\x97", "i", "         128", "n")},
+      {"UTF-8: name cut inside a character of 4 bytes",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghi\xF0\x9F\x98\x80.PMM", .content = FolderFileHeader("n", "i")},
+       ReportRow("abcdefghi?  ", "i", "         128", "n"),
+       ReportRow("abcdefghi\xF0\x9F\x98", "i", "         128", "n")},
+      {"UTF-8: name whose last character ends at 12 bytes",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghi" + day + ".PMM", .content = FolderFileHeader("n", "i")},
+       ReportRow("abcdefghi" + day, "i", "         128", "n"),
+       ReportRow("abcdefghi" + day, "i", "         128", "n")},
+      {"UTF-8: identifier cut at 41 bytes inside a character",
+       AnsiCharacters::Utf8(),
+       {.name = "ID.PMM", .content = utf8IdentifierCut},
+       ReportRow("ID.PMM      ", utf8IdentifierCut.substr(86, 39) + "?", "         128", "Cut"),
+       ReportRow("ID.PMM      ", utf8IdentifierCut.substr(86, 41), "         128", "Cut")},
+      {"UTF-8: texts ending in a cut character, a stray byte, a sequence cut short",
+       AnsiCharacters::Utf8(),
+       {.name = "END.PMM", .content = FolderFileHeader("Name\xF0\x9F\x98", "x\x80 \xE6Z")},
+       ReportRow("END.PMM     ", "x\x80 \xE6Z", "         128", "Name?"),
+       ReportRow("END.PMM     ", "x\x80 \xE6Z", "         128", "Name\xF0\x9F\x98")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeFileSystem fileSystem;
     fileSystem.files = {c.file};
     ErrorRecord errors;
-    EXPECT_EQ(std::string(BuildFolderReport(fileSystem, errors, ShiftJisLeadBytes()).view()),
-              std::string(kReportHeading) + c.row932);
+    EXPECT_EQ(std::string(BuildFolderReport(fileSystem, errors, c.characters).view()),
+              std::string(kReportHeading) + c.row);
     EXPECT_EQ(Scan(fileSystem), std::string(kReportHeading) + c.rowSingleByte);
+  }
+}
+
+// The report reaches the control in pieces of the size it asks for, each converted on its own.
+// Every size from 1 byte up: pieces end between characters, and a character longer than the
+// request is handed over as "?" rather than split.
+TEST(FolderReportTest, ReportPiecesEndBetweenCharacters) {
+  const struct {
+    const char* what;
+    AnsiCharacters characters;
+    std::vector<std::string> alphabet;
+  } cases[] = {
+      {"932", ShiftJis(), {"a", "\x93\xFA", "\x81\x81", "\t", "\x8C\xEA", "\xE0\x40", "\r", "\n"}},
+      {"UTF-8",
+       AnsiCharacters::Utf8(),
+       {"a", "\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80", "\t", "\x80", "\xE6", "\n"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> characters;
+    for (std::size_t i = 0; i < 400; ++i) {
+      const std::string& next = c.alphabet[i * 7 % 11 % 8];
+      // A continuation byte after a sequence cut short would belong to it.
+      const bool joins = !characters.empty() && characters.back() == "\xE6" && next == "\x80";
+      characters.push_back(joins ? "a" : next);
+    }
+    std::string text;
+    std::vector<bool> between(1, true);
+    for (const std::string& character : characters) {
+      text += character;
+      between.resize(text.size() + 1, false);
+      between[text.size()] = true;
+    }
+    for (std::size_t wanted = 1; wanted <= 300; ++wanted) {
+      SCOPED_TRACE(wanted);
+      std::string expected;
+      for (const std::string& character : characters) {
+        expected += character.size() <= wanted ? character : "?";
+      }
+      std::string given;
+      std::size_t at = 0;
+      while (at < text.size()) {
+        const ReportPiece piece =
+            NextReportPiece(std::string_view(text).substr(at), wanted, c.characters);
+        ASSERT_FALSE(piece.bytes.empty());
+        ASSERT_LE(piece.bytes.size(), wanted);
+        at += piece.consumed;
+        ASSERT_LE(at, text.size());
+        ASSERT_TRUE(between[at]) << "piece ends inside a character at " << at;
+        given += piece.bytes;
+      }
+      EXPECT_EQ(given, expected);
+      EXPECT_EQ(NextReportPiece({}, wanted, c.characters).consumed, 0u);
+    }
+    EXPECT_TRUE(NextReportPiece(text, 0, c.characters).bytes.empty());
   }
 }
 

@@ -309,7 +309,7 @@ TEST(ReportControlTest, DoubleByteReportReachesTheControlByteForByte) {
                      .identifier = row % 3 == 0 ? std::string_view(identifier) : "ID",
                      .size = row * 1000,
                      .friendlyName = friendlyName},
-                    errors, AnsiLeadBytes());
+                    errors, AnsiCodePageCharacters());
   }
 
   LoadRichEditLibrary();

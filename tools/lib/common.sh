@@ -31,9 +31,11 @@ vantrel_ensure_packages() {
 }
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  clang-19 lld-19 llvm-19 libclang-rt-19-dev wine wine32:i386 wine64 fonts-wine xvfb locales)
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 libclang-rt-19-dev wine
+  wine32:i386 wine64 fonts-wine xvfb locales debootstrap)
 
 # The locales under which the tests run Wine with a double-byte ANSI code page (932, 936, 949).
+# Where Wine runs in a root of its own, the same locales are made there too.
 VANTREL_LOCALES=(ja_JP zh_CN ko_KR)
 
 # Generates those locales where missing (as root, or through sudo).
@@ -46,6 +48,72 @@ vantrel_ensure_locales() {
     vantrel_log "generating locale $language.UTF-8"
     "${sudo[@]}" localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
   done
+}
+
+# Whether this machine can execute 32-bit x86 code at all. Some virtual machines run 64-bit user
+# code only (the kernel's IA-32 emulation is off: `dmesg | grep -i ia32`); there no 32-bit
+# program starts, Debian 12's 32-bit Wine included, and neither does a 32-bit Windows program
+# under any Wine.
+vantrel_runs_32bit_code() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+
+# The build tree whose Windows programs Wine runs on this machine: the 32-bit tree of the
+# product, or, where 32-bit code cannot run, the same sources and tests built as 64-bit programs.
+vantrel_wine_tree() {
+  if vantrel_runs_32bit_code; then echo windows; else echo windows64; fi
+}
+
+# Builds that tree (build/windows64 with cmake/mingw-w64-x86_64.cmake where needed).
+vantrel_build_wine_tree() {
+  local root
+  root=$(vantrel_root)
+  [ "$(vantrel_wine_tree)" = windows ] && { vantrel_build_windows "$@"; return; }
+  vantrel_build_windows -B "$root/build/windows64" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "$@"
+}
+
+# Where 32-bit code cannot run, Wine comes from Debian unstable, whose Wine 10 runs 64-bit
+# Windows programs without any 32-bit Linux code; it lives in a root of its own, so this
+# machine's Debian stays as it is. Made once (a few minutes), then reused.
+VANTREL_WINE_ROOT=${VANTREL_WINE_ROOT:-/opt/vantrel-wine}
+
+vantrel_ensure_wine_root() {
+  local root=$VANTREL_WINE_ROOT language sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  if [ ! -f "$root/.vantrel-ready" ]; then
+    vantrel_log "making a Debian unstable root with Wine 10 in $root (once, a few minutes)"
+    if [ ! -x "$root/usr/bin/apt-get" ]; then
+      "${sudo[@]}" debootstrap --variant=minbase sid "$root" http://deb.debian.org/debian \
+        >/dev/null || return 1
+    fi
+    "${sudo[@]}" cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # The mirror may serve a Release file past its Valid-Until date; it is still signed.
+    "${sudo[@]}" chroot "$root" /usr/bin/env DEBIAN_FRONTEND=noninteractive sh -c '
+      apt-get -o Acquire::Check-Valid-Until=false update -qq &&
+      apt-get install -y -qq --no-install-recommends wine64 libwine fonts-wine locales' \
+      >/dev/null || return 1
+    "${sudo[@]}" touch "$root/.vantrel-ready"
+  fi
+  for language in "${VANTREL_LOCALES[@]}"; do
+    "${sudo[@]}" chroot "$root" locale -a 2>/dev/null | grep -qix "$language.utf-\?8" && continue
+    "${sudo[@]}" chroot "$root" localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
+  done
+}
+
+# Makes the root see what Wine needs of this machine: processes, devices, /tmp (the X display's
+# socket, Wine's server) and the checkout at its own path. Never unmounted: the root is kept.
+vantrel_mount_wine_root() {
+  local root=$VANTREL_WINE_ROOT repo
+  repo=$(vantrel_root)
+  (
+    flock 8
+    mountpoint -q "$root/proc" || mount -t proc proc "$root/proc" || exit 1
+    mountpoint -q "$root/sys" || mount --rbind /sys "$root/sys" || exit 1
+    mountpoint -q "$root/dev" || mount --rbind /dev "$root/dev" || exit 1
+    mountpoint -q "$root/tmp" || mount --bind /tmp "$root/tmp" || exit 1
+    if [ "$(stat -c %d:%i "$repo")" != "$(stat -c %d:%i "$root$repo" 2>/dev/null)" ]; then
+      mkdir -p "$root$repo" && mount --bind "$repo" "$root$repo" || exit 1
+    fi
+  ) 8>"$root/.mount.lock"
 }
 
 # Configures and builds the 32-bit Windows tree (tests included unless told otherwise), or the
