@@ -1,7 +1,7 @@
 # The libFuzzer targets of tests/fuzz: built on the host with Clang 19 (libclang-rt-19-dev) in
 # build/fuzz. Source it after common.sh.
 
-VANTREL_FUZZERS=(dialog_template_fuzzer)
+VANTREL_FUZZERS=(folder_row_fuzzer report_piece_fuzzer dialog_template_fuzzer)
 
 # Inputs each target runs in tools/test: a few seconds each on this 2-core machine, the same
 # inputs every time (a fixed seed, a fresh corpus made from the tree's seeds).
