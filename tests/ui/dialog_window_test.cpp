@@ -255,54 +255,78 @@ TEST(SetControlTextTest, TextEndsAtItsFirstNulAndTheFloatingPointModeSurvives) {
   SetControlText(nullptr, "nowhere");
 }
 
-// The CTest entries that run this program under a double-byte locale name the code page they
+// The CTest entries that run this program under a multi-byte locale name the code page they
 // expect, so a locale missing on the machine fails instead of skipping.
-bool DoubleByteCodePage() {
+bool MultiByteCodePage() {
   if (const char* expected = std::getenv("VANTREL_EXPECTED_ACP")) {
     EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "locale not installed?";
   }
   CPINFO info{};
-  return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 2;
+  return GetCPInfo(CP_ACP, &info) && info.MaxCharSize >= 2;
 }
 
-// Characters that take two bytes in the ANSI code page and come back unchanged.
-std::vector<std::string> DoubleByteCharacters() {
+// Characters of two or more bytes in the ANSI code page that come back unchanged: two bytes in
+// a double-byte code page; in UTF-8 two (Greek, Cyrillic), three (CJK) and four (emoji, a
+// surrogate pair in UTF-16).
+std::vector<std::string> MultiByteCharacters() {
+  std::vector<std::wstring> candidates;
+  for (wchar_t unit = 0x0391; unit < 0x0450; unit += 11) candidates.emplace_back(1, unit);
+  for (wchar_t unit = 0x4E00; unit < 0xD7A4; unit += 37) candidates.emplace_back(1, unit);
+  for (wchar_t low = 0xDE00; low < 0xDE50; low += 3) candidates.push_back({0xD83D, low});
   std::vector<std::string> found;
-  for (wchar_t unit = 0x4E00; unit < 0xD7A4 && found.size() < 500; unit += 37) {
-    char bytes[4];
-    BOOL defaulted = FALSE;
-    const int size =
-        WideCharToMultiByte(CP_ACP, 0, &unit, 1, bytes, sizeof bytes, nullptr, &defaulted);
-    wchar_t back = 0;
-    if (size == 2 && !defaulted && MultiByteToWideChar(CP_ACP, 0, bytes, 2, &back, 1) == 1 &&
-        back == unit) {
-      found.emplace_back(bytes, 2);
+  for (const std::wstring& candidate : candidates) {
+    const int units = static_cast<int>(candidate.size());
+    char bytes[8];
+    const int size = WideCharToMultiByte(CP_ACP, 0, candidate.data(), units, bytes, sizeof bytes,
+                                         nullptr, nullptr);
+    wchar_t back[2] = {};
+    if (size >= 2 && MultiByteToWideChar(CP_ACP, 0, bytes, size, back, 2) == units &&
+        std::wstring(back, static_cast<std::size_t>(units)) == candidate) {
+      found.emplace_back(bytes, static_cast<std::size_t>(size));
     }
   }
   return found;
 }
 
-// A few hundred rows of double-byte names and texts, some cut inside a character, reach the
-// control byte for byte however the control is handed them in pieces.
-TEST(ReportControlTest, DoubleByteReportReachesTheControlByteForByte) {
-  if (!DoubleByteCodePage()) GTEST_SKIP() << "code page " << GetACP() << " is single-byte";
-  const std::vector<std::string> characters = DoubleByteCharacters();
+std::vector<std::string_view> LinesOf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(text.find("\r\n", start), text.size());
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Rows of double-byte or UTF-8 names and texts, some cut inside a character, reach the control
+// byte for byte however the control is handed them in pieces: its 4,096-byte pieces would
+// otherwise end inside characters, each converted on its own.
+TEST(ReportControlTest, MultiByteReportReachesTheControlByteForByte) {
+  if (!MultiByteCodePage()) GTEST_SKIP() << "code page " << GetACP() << " is single-byte";
+  const std::vector<std::string> characters = MultiByteCharacters();
   ASSERT_GE(characters.size(), 100u);
+  if (GetACP() == CP_UTF8) {
+    for (const std::size_t length : {2u, 3u, 4u}) {
+      EXPECT_TRUE(std::any_of(characters.begin(), characters.end(),
+                              [&](const std::string& c) { return c.size() == length; }))
+          << "no character of " << length << " bytes";
+    }
+  }
   std::size_t next = 0;
   const auto text = [&](std::size_t count) {
     std::string run;
-    for (std::size_t i = 0; i < count; ++i) run += characters[next++ % characters.size()];
+    for (std::size_t i = 0; i < count; ++i) run += characters[next++ * 7 % characters.size()];
     return run;
   };
 
   ErrorRecord errors;
   FolderReport report;
   report.Append(kReportHeading);
-  for (std::size_t row = 0; row < 600; ++row) {
+  for (std::size_t row = 0; row < 1200; ++row) {
     // Names of 11 or 12 bytes before ".PMM" are cut inside a character; identifiers of 41 bytes
-    // end in a lone lead byte, as a cut header field does.
+    // end inside one, as a cut header field does.
     const std::string name = (row % 2 != 0 ? "a" : "") + text(row % 7) + ".PMM";
-    const std::string identifier = text(20) + text(1).substr(0, 1);
+    const std::string identifier = text(21).substr(0, 41);
     const std::string friendlyName = text(row % 23) + " " + text(row % 5);
     AppendFolderRow(report,
                     {.name = name,
@@ -323,16 +347,16 @@ TEST(ReportControlTest, DoubleByteReportReachesTheControlByteForByte) {
   shown.resize(static_cast<std::size_t>(
       SendMessageA(control, WM_GETTEXT, shown.size(), reinterpret_cast<LPARAM>(shown.data()))));
   EXPECT_TRUE(shown == report.view()) << "shown " << shown.size() << " bytes of " << report.size();
-  // Every line keeps its three TABs: none was taken as the trail byte of a cut character.
-  std::size_t lines = 0, linesWithoutThreeTabs = 0;
-  for (std::size_t start = 0; start < shown.size(); ++lines) {
-    const std::size_t end = std::min(shown.find("\r\n", start), shown.size());
-    const auto line = std::string_view(shown).substr(start, end - start);
-    if (std::count(line.begin(), line.end(), '\t') != 3) ++linesWithoutThreeTabs;
-    start = end + 2;
+  // Rows shown otherwise than built: a character split between two pieces, or a TAB or line
+  // end taken as the trail byte of a cut character.
+  const std::vector<std::string_view> shownLines = LinesOf(shown);
+  const std::vector<std::string_view> reportLines = LinesOf(report.view());
+  std::size_t brokenRows = 0;
+  for (std::size_t line = 0; line < std::min(shownLines.size(), reportLines.size()); ++line) {
+    if (shownLines[line] != reportLines[line]) ++brokenRows;
   }
-  EXPECT_EQ(linesWithoutThreeTabs, 0u);
-  EXPECT_EQ(lines, 601u);
+  EXPECT_EQ(brokenRows, 0u);
+  EXPECT_EQ(shownLines.size(), 1201u);
 }
 
 }  // namespace

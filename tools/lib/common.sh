@@ -34,9 +34,10 @@ VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 libclang-rt-19-dev wine
   wine32:i386 wine64 fonts-wine xvfb locales debootstrap)
 
-# The locales under which the tests run Wine with a double-byte ANSI code page (932, 936, 949).
-# Where Wine runs in a root of its own, the same locales are made there too.
-VANTREL_LOCALES=(ja_JP zh_CN ko_KR)
+# The locales under which the tests run Wine with a multi-byte ANSI code page (932, 936, 949,
+# 950, and UTF-8 65001 for Hindi, which has no ANSI code page of its own). Where Wine runs in a
+# root of its own, the same locales are made there too.
+VANTREL_LOCALES=(ja_JP zh_CN ko_KR zh_TW hi_IN)
 
 # Generates those locales where missing (as root, or through sudo).
 vantrel_ensure_locales() {
