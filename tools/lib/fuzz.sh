@@ -5,7 +5,7 @@ VANTREL_FUZZERS=(folder_row_fuzzer report_piece_fuzzer dialog_template_fuzzer)
 
 # Inputs each target runs in tools/test: a few seconds each on this 2-core machine, the same
 # inputs every time (a fixed seed, a fresh corpus made from the tree's seeds).
-VANTREL_FUZZ_RUNS=${VANTREL_FUZZ_RUNS:-100000}
+VANTREL_FUZZ_RUNS=${VANTREL_FUZZ_RUNS:-150000}
 
 vantrel_build_fuzzers() {
   local root
