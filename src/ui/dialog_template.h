@@ -88,9 +88,11 @@ inline constexpr std::size_t kDialogTitleLimit = 256;
 inline constexpr std::size_t kDialogTemplateCapacity = 602;
 
 // An in-memory DLGTEMPLATE with no controls, little-endian, ready for
-// CreateDialogIndirectParamA.
-struct alignas(4) DialogTemplate {
-  std::array<std::uint8_t, kDialogTemplateCapacity> bytes{};
+// CreateDialogIndirectParamA, which wants it on a DWORD boundary. The bytes ask for that, not
+// the record: aligning a record less than its size_t needs (8 bytes on 64-bit hosts) is
+// ill-formed.
+struct DialogTemplate {
+  alignas(4) std::array<std::uint8_t, kDialogTemplateCapacity> bytes{};
   std::size_t size = 0;
 };
 

@@ -79,12 +79,13 @@ void FillReportControl(HWND control, std::string_view report) {
   StreamText(control, report, characters);
 }
 
-HMODULE LoadRichEditLibrary() {
-  using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+SetDefaultDllDirectoriesCall FindSetDefaultDllDirectories() {
   const FARPROC found =
       GetProcAddress(GetModuleHandleA("KERNEL32.DLL"), "SetDefaultDllDirectories");
-  const auto restrictSearch =
-      reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void (*)()>(found));
+  return reinterpret_cast<SetDefaultDllDirectoriesCall>(reinterpret_cast<void (*)()>(found));
+}
+
+HMODULE LoadRichEditLibrary(SetDefaultDllDirectoriesCall restrictSearch) {
   if (restrictSearch != nullptr && restrictSearch(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
     return LoadLibraryA(kRichEditLibrary);
   }

@@ -25,11 +25,18 @@ void FillReportControl(HWND control, std::string_view report);
 
 inline constexpr char kRichEditLibrary[] = "RICHED32.DLL";
 
+// SetDefaultDllDirectories, which Windows 8 and later have (Vista and 7 with KB2533623); null
+// where the system lacks it.
+using SetDefaultDllDirectoriesCall = BOOL(WINAPI*)(DWORD);
+SetDefaultDllDirectoriesCall FindSetDefaultDllDirectories();
+
 // Loads the rich-edit library from the system directory only. It is no KnownDLL, so a plain
 // LoadLibrary would look in the program's own folder first and run whatever a download left
-// there; the DLLs it loads in turn are kept to the system directory as well. Null when it
-// cannot be loaded.
-HMODULE LoadRichEditLibrary();
+// there; the DLLs it loads in turn are kept to the system directory as well. Without
+// `restrictSearch` (a system that lacks it, or a test that refuses it) the library is loaded
+// by its full path. Null when it cannot be loaded.
+HMODULE LoadRichEditLibrary(
+    SetDefaultDllDirectoriesCall restrictSearch = FindSetDefaultDllDirectories());
 
 // The main routine: builds the window, fills it with the report of the current directory and
 // runs it until it is closed. Its arguments are not used; it returns 0.

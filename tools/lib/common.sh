@@ -31,8 +31,8 @@ vantrel_ensure_packages() {
 }
 
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 wine wine32:i386 wine64
-  fonts-wine xvfb locales debootstrap python3 osslsigncode openssl)
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 libclang-rt-19-dev wine
+  wine32:i386 wine64 fonts-wine xvfb locales debootstrap python3 osslsigncode openssl)
 
 # The locales under which the tests run Wine with a multi-byte ANSI code page (932, 936, 949,
 # 950, and UTF-8 65001 for Hindi, which has no ANSI code page of its own). Where Wine runs in a
@@ -141,10 +141,18 @@ vantrel_build_windows_clang() {
 # Compiles the program's Windows sources as MSVC would take them (_MSC_VER, its inline
 # assembler, its rules for imported functions), syntax only, with the same warnings as errors.
 # There are no MSVC headers here: Clang reads MinGW-w64's and libstdc++'s, which need GNU mode
-# beside MSVC mode. Uses the version header of the Clang tree.
+# beside MSVC mode, so __GNUC__ is defined too. The sources therefore ask for _MSC_VER before
+# __GNUC__, and an #if on __GNUC__ that does not is refused here: it would hide MSVC's branch
+# from this check. Uses the version header of the Clang tree.
 vantrel_check_msvc_rules() {
-  local root gcc
+  local root gcc unguarded
   root=$(vantrel_root)
+  unguarded=$(grep -rnE --include='*.h' --include='*.cpp' '^\s*#\s*if.*__GNUC__' "$root/src" |
+    grep -v _MSC_VER)
+  if [ -n "$unguarded" ]; then
+    printf '%s\n' "$unguarded" "these test __GNUC__ without asking for _MSC_VER first" >&2
+    return 1
+  fi
   gcc=$(dirname "$(i686-w64-mingw32-g++-posix -print-libgcc-file-name)")
   find "$root/src" -name '*.cpp' ! -name thread_state_host.cpp -print0 |
     xargs -0 -n 4 -P 2 clang++-19 --target=i686-pc-windows-msvc -fms-extensions \
