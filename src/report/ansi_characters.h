@@ -59,33 +59,35 @@ inline std::size_t CharacterLength(std::string_view text, std::size_t at,
   return length;
 }
 
-// The longest start of `text`, at most `limit` bytes, that ends between two characters. A
-// character that the text's own end cuts short counts as a character.
-inline std::size_t WholeCharacters(std::string_view text, std::size_t limit,
-                                   const AnsiCharacters& characters) {
+// The longest start of `text`, at most `limit` bytes, that ends between two characters. Whether
+// a character that the text's own end cuts short counts as one is the caller's to say.
+inline std::size_t CharactersWithin(std::string_view text, std::size_t limit,
+                                    const AnsiCharacters& characters, bool countCutLast) {
   if (limit > text.size()) limit = text.size();
   std::size_t end = 0;
   while (end < limit) {
     const std::size_t length = CharacterLength(text, end, characters);
     if (end + length > limit) break;
+    if (!countCutLast && end + length == text.size() && length < characters.Claimed(text[end])) {
+      break;
+    }
     end += length;
   }
   return end;
+}
+
+// The longest start of `text`, at most `limit` bytes, that ends between two characters. A
+// character that the text's own end cuts short counts as a character.
+inline std::size_t WholeCharacters(std::string_view text, std::size_t limit,
+                                   const AnsiCharacters& characters) {
+  return CharactersWithin(text, limit, characters, true);
 }
 
 // Like WholeCharacters, but a character that the text's end cuts short is left out: what a
 // column can show of `text` without half a character at its end.
 inline std::size_t CompleteCharacters(std::string_view text, std::size_t limit,
                                       const AnsiCharacters& characters) {
-  if (limit > text.size()) limit = text.size();
-  std::size_t end = 0;
-  while (end < limit) {
-    const std::size_t length = CharacterLength(text, end, characters);
-    if (end + length > limit) break;
-    if (end + length == text.size() && length < characters.Claimed(text[end])) break;
-    end += length;
-  }
-  return end;
+  return CharactersWithin(text, limit, characters, false);
 }
 
 // A text as a column of at most `limit` bytes shows it: its complete characters, then "?" for
