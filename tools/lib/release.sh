@@ -1,0 +1,111 @@
+# What tools/release packs, and how: zips that are the same, byte for byte, whenever they are
+# made from the same files, and the test pack, which runs the Windows test programs on any
+# Windows PC without CTest or Wine. Source it after common.sh.
+
+# The test programs of the pack, in the order run-tests.cmd runs them; test_summary adds up
+# their reports by these names. Each one must be in the tree when the pack is written.
+# ui_tests_utf8 is ui_tests with a manifest that makes UTF-8 its ANSI code page.
+VANTREL_PACK_PROGRAMS=(app_tests program_tests report_tests ui_tests ui_tests_utf8)
+# What those programs start (frame_probe by app_tests, rich_edit_probe by ui_tests, planted_dll
+# by program_tests and ui_tests) and the program that adds up their reports.
+VANTREL_PACK_HELPERS=(frame_probe.exe rich_edit_probe.exe planted_dll.dll test_summary.exe)
+
+# The test pack's entries, in their order in the zip.
+vantrel_test_pack_entries() {
+  printf '%s\n' run-tests.cmd "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}" \
+    vantrel.exe
+}
+
+# Whether the checkout is a git work tree of its own (not a source archive unpacked somewhere
+# inside another one).
+vantrel_in_git() {
+  [ "$(git -C "$(vantrel_root)" rev-parse --show-toplevel 2>/dev/null)" = \
+    "$(cd "$(vantrel_root)" && pwd -P)" ]
+}
+
+# Whether a Windows program is a 32-bit x86 one (its PE header's machine is 0x14c).
+vantrel_is_32bit_program() {
+  local header
+  header=$(od -An -tu4 -j60 -N4 "$1") &&
+    [ "$(od -An -tx1 -j$((header + 4)) -N2 "$1" | tr -d ' ')" = 4c01 ]
+}
+
+# The time the release's files carry, in seconds since 1970: SOURCE_DATE_EPOCH when set; in a
+# git checkout the commit's time; else the newest modification time of the tree's files, left
+# out the folders named (where earlier output lies), since a source archive made by git gives
+# every file the commit's time. Says what is wrong, and fails, when there is no such time.
+vantrel_source_date_epoch() {
+  local root epoch='' folder prune=()
+  root=$(vantrel_root)
+  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+    epoch=$SOURCE_DATE_EPOCH
+  elif vantrel_in_git; then
+    epoch=$(git -C "$root" log -1 --format=%ct 2>/dev/null)
+  fi
+  if [ -z "$epoch" ]; then
+    for folder in "$root/.git" "$root/build" "$@"; do
+      prune+=(-path "$(realpath -m "$folder")" -prune -o)
+    done
+    epoch=$(find "$(realpath "$root")" "${prune[@]}" -type f -printf '%T@\n' | sort -n | tail -1)
+    epoch=${epoch%.*}
+  fi
+  if ! [[ $epoch =~ ^[0-9]{1,10}$ ]] || [ "$epoch" -gt 4354819199 ]; then
+    echo "no time for the release's files: set SOURCE_DATE_EPOCH to seconds since 1970" \
+      "(a zip holds times up to 2107)${SOURCE_DATE_EPOCH:+, not '$SOURCE_DATE_EPOCH'}" >&2
+    return 1
+  fi
+  echo "$epoch"
+}
+
+# Writes a zip whose entries have a fixed order, SOURCE_DATE_EPOCH as their time (1980, the
+# earliest a zip holds, for anything before) and plain MS-DOS attributes, as Windows writes them:
+#   vantrel_write_zip OUT.zip NAME=FILE...
+# Entries named *.txt and *.cmd are texts and get CR LF line ends, which Windows editors expect
+# and without which cmd.exe misreads a batch file's labels.
+vantrel_write_zip() {
+  python3 - "$@" <<'EOF'
+import os, sys, time, zipfile
+path, pairs = sys.argv[1], sys.argv[2:]
+stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]
+with zipfile.ZipFile(path, "w") as archive:
+    for pair in pairs:
+        name, source = pair.split("=", 1)
+        with open(source, "rb") as f:
+            data = f.read()
+        if name.endswith((".txt", ".cmd")):
+            data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+        entry = zipfile.ZipInfo(name, stamp)
+        entry.create_system = 0
+        entry.external_attr = 0x20
+        entry.compress_type = zipfile.ZIP_DEFLATED
+        archive.writestr(entry, data, compresslevel=9)
+EOF
+}
+
+# Says which of the pack's programs a tree's bin folder lacks, and fails if any.
+vantrel_test_pack_complete() {
+  local bin=$1 entry missing=0
+  for entry in "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}"; do
+    [ -f "$bin/$entry" ] || { echo "the test pack needs $bin/$entry" >&2; missing=1; }
+  done
+  return "$missing"
+}
+
+# Writes the test pack from the bin folder of a built tree, with the vantrel.exe given (the
+# released one, signed or not) in place of the tree's own:
+#   vantrel_write_test_pack OUT.zip BIN VANTREL_EXE
+vantrel_write_test_pack() {
+  local zip=$1 bin=$2 exe=$3 staging entry pairs=() status
+  vantrel_test_pack_complete "$bin" || return 1
+  for entry in "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}"; do
+    pairs+=("$entry=$bin/$entry")
+  done
+  staging=$(mktemp -d)
+  sed "s/@PROGRAMS@/${VANTREL_PACK_PROGRAMS[*]}/" "$(vantrel_root)/tests/pack/run-tests.cmd" \
+    >"$staging/run-tests.cmd"
+  vantrel_write_zip "$zip" "run-tests.cmd=$staging/run-tests.cmd" "${pairs[@]}" \
+    "vantrel.exe=$exe"
+  status=$?
+  rm -rf "$staging"
+  return "$status"
+}
