@@ -1,17 +1,18 @@
-# The release checks of tools/test: tools/release gives the same zip every time, holding the
-# tested program and texts a Windows editor shows right; a signed release verifies, is the same
-# every time and still runs; and the program passes its end-to-end test under WOW64, as nearly
-# every user runs it. Source it after common.sh.
+# The release checks of tools/test: tools/release gives the same zips every time, holding the
+# tested programs and texts a Windows editor shows right; a signed release verifies, is the same
+# every time and still runs. Every release here packs the tested build/windows (tools/release
+# --tree), built once: that two clean builds give the same bytes, tools/test checks apart
+# (build/windows-again). Source it after common.sh.
+. "$(dirname "${BASH_SOURCE[0]}")/release.sh"
 
 # Runs the checks and prints how many failed; says which on standard error. Needs the tested
 # build/windows tree and the virtual display.
 vantrel_check_release() {
-  local root dir tested signer prefix zip failed=0
+  local root dir tested signer zip tests_zip failed=0
   root=$(vantrel_root)
   dir=$root/build/release-check
   tested=$root/build/windows/bin
   signer=$dir/signer
-  prefix=$root/build/windows/wineprefix-win64
   rm -rf "$dir"
   mkdir -p "$signer"
   release_check() {
@@ -25,10 +26,12 @@ vantrel_check_release() {
   release_into() {
     local out=$1
     shift
-    "$root/tools/release" --out "$dir/$out" "$@" >"$dir/$out.log" 2>&1 ||
-      { cat "$dir/$out.log" >&2; return 1; }
+    "$root/tools/release" --out "$dir/$out" --tree "$root/build/windows" "$@" \
+      >"$dir/$out.log" 2>&1 || { cat "$dir/$out.log" >&2; return 1; }
     zip=$(cd "$dir/$out" && echo vantrel-*-win32.zip)
-    python3 -m zipfile -e "$dir/$out/$zip" "$dir/$out"
+    tests_zip=${zip%.zip}-tests.zip
+    python3 -m zipfile -e "$dir/$out/$zip" "$dir/$out" &&
+      python3 -m zipfile -e "$dir/$out/$tests_zip" "$dir/$out/tests"
   }
   zip_entries() {
     python3 -c 'import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())' "$1"
@@ -43,6 +46,21 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
     ! grep -q 'result="skipped"' "$1/program_tests.xml"
   }
   sums_verify() { (cd "$1" && sha256sum --quiet -c SHA256SUMS); }
+  sums_name() {
+    [ "$(awk '{ print $2 }' "$1/SHA256SUMS" | tr '\n' ' ')" = "$zip vantrel.exe $tests_zip " ]
+  }
+  # The pack's test programs and what they start are the tested ones; its vantrel.exe is the
+  # release zip's.
+  pack_holds() {
+    local entry
+    for entry in "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}"; do
+      cmp "$tested/$entry" "$1/tests/$entry" || return 1
+    done
+    cmp "$1/vantrel.exe" "$1/tests/vantrel.exe"
+  }
+  runs_the_list() {
+    grep -qx "set programs=${VANTREL_PACK_PROGRAMS[*]}"$'\r' "$1/tests/run-tests.cmd"
+  }
   released_twice() { release_into a && release_into b; }
   # The certificate's password once from a file, once on standard input.
   signed_twice() {
@@ -53,15 +71,23 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
     osslsigncode verify -CAfile "$signer/cert.pem" -in "$1" >"$signer/verify.log" 2>&1 ||
       { cat "$signer/verify.log" >&2; return 1; }
   }
-  in_wow64() { VANTREL_WINEPREFIX=$prefix VANTREL_WINEARCH=win64 "$@"; }
 
   release_check "tools/release, twice" released_twice || { echo "$failed"; return; }
   release_check "two releases of one commit give the same zip" cmp "$dir/a/$zip" "$dir/b/$zip"
+  release_check "two releases of one commit give the same test pack" \
+    cmp "$dir/a/$tests_zip" "$dir/b/$tests_zip"
   release_check "the zip holds vantrel.exe, README.txt and LICENSE.txt, in that order" \
     [ "$(zip_entries "$dir/a/$zip")" = "vantrel.exe README.txt LICENSE.txt" ]
+  release_check "the test pack holds $(vantrel_test_pack_entries | tr '\n' ' ')in that order" \
+    [ "$(zip_entries "$dir/a/$tests_zip")" = "$(vantrel_test_pack_entries | xargs)" ]
   release_check "README.txt has CR LF line ends" crlf_only "$dir/a/README.txt"
   release_check "LICENSE.txt has CR LF line ends" crlf_only "$dir/a/LICENSE.txt"
+  release_check "run-tests.cmd has CR LF line ends" crlf_only "$dir/a/tests/run-tests.cmd"
+  release_check "run-tests.cmd runs the pack's programs" runs_the_list "$dir/a"
   release_check "the released exe is the tested one" cmp "$tested/vantrel.exe" "$dir/a/vantrel.exe"
+  release_check "the test pack holds the tested programs and the released exe" \
+    pack_holds "$dir/a"
+  release_check "SHA256SUMS names the zip, the exe and the test pack" sums_name "$dir/a"
   release_check "SHA256SUMS" sums_verify "$dir/a"
 
   # A throwaway self-signed code-signing certificate.
@@ -71,32 +97,26 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
     openssl pkcs12 -export -inkey key.pem -in cert.pem -out signer.pfx -passout file:password) >&2
   release_check "tools/release --sign, twice" signed_twice || { echo "$failed"; return; }
   release_check "one key signs the same bytes" cmp "$dir/signed/$zip" "$dir/signed-again/$zip"
+  release_check "one key gives the same test pack" \
+    cmp "$dir/signed/$tests_zip" "$dir/signed-again/$tests_zip"
   release_check "the signature verifies" signature_verifies "$dir/signed/vantrel.exe"
+  release_check "the signed test pack holds the signed exe" \
+    cmp "$dir/signed/vantrel.exe" "$dir/signed/tests/vantrel.exe"
   release_check "SHA256SUMS of the signed release" sums_verify "$dir/signed"
   if vantrel_64bit_route; then
     # No 32-bit program runs on this machine: the 64-bit build, signed the same way, shows at
     # least that a signed program still starts and passes.
     mkdir -p "$dir/signed64"
     cp "$root/build/windows64/bin/"{program_tests.exe,planted_dll.dll} "$dir/signed64/"
-    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct) vantrel_sign \
+    SOURCE_DATE_EPOCH=$(vantrel_source_date_epoch) vantrel_sign \
       "$root/build/windows64/bin/vantrel.exe" "$dir/signed64/vantrel.exe" "$signer/signer.pfx" \
       "$signer/password"
     release_check "the end-to-end test on the signed 64-bit program" \
       runs_program_tests "$dir/signed64"
-    vantrel_log "no 32-bit program runs here: the test under WOW64 is left out"
-    echo "$failed"
-    return
+  else
+    # program_tests starts the vantrel.exe beside it.
+    cp "$tested/program_tests.exe" "$tested/planted_dll.dll" "$dir/signed/"
+    release_check "the end-to-end test on the signed program" runs_program_tests "$dir/signed"
   fi
-  # program_tests starts the vantrel.exe beside it.
-  cp "$tested/program_tests.exe" "$tested/planted_dll.dll" "$dir/signed/"
-  release_check "the end-to-end test on the signed program" runs_program_tests "$dir/signed"
-
-  # The tested program once more, in a 64-bit prefix of its own (made once, kept like the
-  # 32-bit one), where 32-bit programs run under WOW64 with SysWOW64 as their system folder.
-  mkdir -p "$dir/wow64"
-  cp "$tested/"{program_tests.exe,planted_dll.dll,vantrel.exe} "$dir/wow64/"
-  release_check "the end-to-end test under WOW64" in_wow64 runs_program_tests "$dir/wow64"
-  release_check "the 64-bit prefix has SysWOW64" [ -d "$prefix/drive_c/windows/syswow64" ]
-  in_wow64 vantrel_wine --server -k >/dev/null 2>&1
   echo "$failed"
 }
