@@ -17,8 +17,10 @@ echo.
 "%~dp0test_summary.exe" %programs%
 set status=%errorlevel%
 popd
-rem Started by double-click, cmd runs this file alone and its window closes at the end: keep it
-rem open to be read. Typed in a Command Prompt, the prompt stays anyway.
+rem Started by double-click, cmd runs this file alone (its command line names it) and its window
+rem closes at the end: keep it open to be read. Typed in a Command Prompt, the prompt stays
+rem anyway. Wine's cmd leaves CMDCMDLINE empty, so there it never waits.
 setlocal EnableDelayedExpansion
-if /i not "!cmdcmdline:%~nx0=!"=="!cmdcmdline!" pause
+set "launcher=!cmdcmdline!"
+if defined launcher if /i not "!launcher:%~nx0=!"=="!launcher!" pause
 exit /b %status%

@@ -149,10 +149,14 @@ int main(int argc, char** argv) {
       text += program + ": " + CountsLine(report.counts) + "\n";
     } else {
       report.counts.failed = 1;
-      text += program + ": no results, the program ended before writing them\n";
+      text += program + ": no results (the program is missing, or ended before writing them)\n";
     }
-    for (const std::string& name : report.failedCases) cases += "failed: " + name + "\n";
-    for (const std::string& name : report.skippedCases) cases += "skipped: " + name + "\n";
+    for (const std::string& name : report.failedCases) {
+      cases += "failed: " + program + " " + name + "\n";
+    }
+    for (const std::string& name : report.skippedCases) {
+      cases += "skipped: " + program + " " + name + "\n";
+    }
     total.passed += report.counts.passed;
     total.failed += report.counts.failed;
     total.skipped += report.counts.skipped;
