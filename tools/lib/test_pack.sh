@@ -1,0 +1,132 @@
+# The test pack's run in tools/test: the pack tools/release writes, made here from the tree whose
+# programs Wine runs (never published), unzipped into a fresh Wine prefix's drive C and run as a
+# Windows user runs it: run-tests.cmd through cmd, from a folder whose name has a space and a
+# letter outside ASCII, with none of the variables CTest gives the tests. Where 32-bit code
+# runs, that prefix is a 64-bit one, so the 32-bit programs run under WOW64 with SysWOW64 as
+# their system folder, as on nearly every Windows in use. Source it after common.sh.
+. "$(dirname "${BASH_SOURCE[0]}")/release.sh"
+
+VANTREL_PACK_FOLDER='Vantrel tést'
+
+# Adds up the GoogleTest reports of the programs named, as "passed failed skipped"; counts as
+# tools/test does: a missing report is one failure, a skipped case is not passed.
+#   vantrel_count_reports DIR NAME...
+vantrel_count_reports() {
+  local dir=$1 name xml passed=0 failed=0 skipped=0 tests bad skips
+  shift
+  for name in "$@"; do
+    xml=$dir/$name.xml
+    if [ ! -s "$xml" ]; then
+      failed=$((failed + 1))
+      continue
+    fi
+    read -r tests bad < <(grep -m1 '<testsuites' "$xml" | awk '{
+      for (i = 1; i <= NF; i++)
+        if (split($i, kv, "=") == 2) { gsub(/[">]/, "", kv[2]); v[kv[1]] = kv[2] }
+      print v["tests"] - v["disabled"], v["failures"] + v["errors"] }')
+    skips=$(grep -c 'result="skipped"' "$xml")
+    passed=$((passed + tests - bad - skips))
+    failed=$((failed + bad))
+    skipped=$((skipped + skips))
+  done
+  echo "$passed $failed $skipped"
+}
+
+# Everything a Wine prefix holds that a program could leave behind: the files of drive C but the
+# folder given, and the registry without the times Wine stamps on keys and the date it gives its
+# display driver at every start.
+vantrel_prefix_state() {
+  local prefix=$1 except=$2
+  find "$prefix/drive_c" -path "$except" -prune -o -print | sort
+  cat "$prefix"/{system,user,userdef}.reg | grep -v -e '^#time=' -e '^"DriverDateData"=' |
+    sed -E 's/^(\[.*\]) [0-9]+$/\1/'
+}
+
+# Runs the pack of build/TREE and checks what it did against CTest's reports of the same
+# programs (build/TREE/test-results); returns how many checks failed and says which on standard
+# error. Needs the virtual display.
+#   vantrel_check_test_pack TREE
+vantrel_check_test_pack() {
+  local tree=$1 root dir prefix pack failed=0 exit_code test_variables
+  root=$(vantrel_root)
+  dir=$root/build/$tree/test-pack
+  prefix=$dir/wineprefix
+  pack=$prefix/drive_c/$VANTREL_PACK_FOLDER
+  pack_check() {
+    local what=$1
+    shift
+    "$@" >&2 && return
+    echo "test pack check failed: $what" >&2
+    failed=$((failed + 1))
+    return 1
+  }
+  pack_wine() {
+    if vantrel_64bit_route; then
+      VANTREL_WINEPREFIX=$prefix "$root/tools/wine" "$@"
+    else
+      VANTREL_WINEPREFIX=$prefix VANTREL_WINEARCH=win64 "$root/tools/wine" "$@"
+    fi
+  }
+  # The variables the project's tests may read, as CTest sets them; tools/wine's stay.
+  test_variables=$(compgen -e | grep '^VANTREL_' | grep -v -e '^VANTREL_WINE' -e '^VANTREL_64BIT')
+  write_pack() {
+    SOURCE_DATE_EPOCH=$(vantrel_source_date_epoch) vantrel_write_test_pack "$dir/pack.zip" \
+      "$root/build/$tree/bin" "$root/build/$tree/bin/vantrel.exe"
+  }
+  fresh_prefix() { pack_wine cmd /c exit >/dev/null && pack_wine --server -w; }
+  run_pack() {
+    (cd "$pack" && unset $test_variables && pack_wine cmd /c run-tests.cmd) </dev/null \
+      >"$dir/run.log" 2>&1
+    exit_code=$?
+    pack_wine --server -w
+    cat "$dir/run.log"
+  }
+  summary_line() { tail -n 1 "$pack/results/summary.txt" | tr -d '\r'; }
+  has_counts() { summary_line | grep -Eqx '[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped'; }
+  # The summary's counts are CTest's, but for cases the pack skipped where CTest ran them,
+  # which it names.
+  matches_ctest() {
+    local p f s cp cf cs
+    read -r cp cf cs < <(vantrel_count_reports "$root/build/$tree/test-results" \
+      "${VANTREL_PACK_PROGRAMS[@]}")
+    read -r p f s < <(summary_line | tr -cs '0-9' ' ')
+    echo "test pack: $(summary_line); CTest, the same programs: $cp passed, $cf failed, $cs skipped"
+    [ "$s" -gt "$cs" ] && echo "the pack skipped $((s - cs)) more; it names its skips:" &&
+      grep '^skipped: ' "$pack/results/summary.txt"
+    [ "$f" = "$cf" ] && [ $((p + s)) = $((cp + cs)) ] && [ "$s" -ge "$cs" ]
+  }
+  describes_system() {
+    grep -q '^Windows [0-9]' "$pack/results/summary.txt" &&
+      grep -q '^ANSI code page [0-9]' "$pack/results/summary.txt"
+  }
+  exit_code_tells() {
+    local p f s
+    read -r p f s < <(summary_line | tr -cs '0-9' ' ')
+    echo "run-tests.cmd exit code $exit_code, $f failed"
+    [ $((exit_code == 0)) = $((f == 0)) ]
+  }
+  only_results_added() {
+    [ "$(ls "$pack" | sort)" = "$( (vantrel_test_pack_entries; echo results) | sort)" ]
+  }
+  unchanged() { diff "$dir/before" <(vantrel_prefix_state "$prefix" "$pack"); }
+
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  pack_check "the test pack of build/$tree" write_pack || return "$failed"
+  pack_check "a fresh Wine prefix" fresh_prefix || return "$failed"
+  vantrel_prefix_state "$prefix" "$pack" >"$dir/before"
+  python3 -m zipfile -e "$dir/pack.zip" "$pack"
+  run_pack >&2
+  if pack_check "run-tests.cmd writes results\\summary.txt, ending in the counts" has_counts; then
+    pack_check "the summary names the Windows version and the ANSI code page" describes_system
+    pack_check "the pack's summary matches CTest's counts" matches_ctest
+    pack_check "run-tests.cmd exits with 0 only when nothing failed" exit_code_tells
+  fi
+  pack_check "the pack's folder holds nothing new but the results" only_results_added
+  pack_check "nothing else changed in the prefix, files or registry" unchanged
+  if ! vantrel_64bit_route; then
+    pack_check "the 64-bit prefix has SysWOW64" [ -d "$prefix/drive_c/windows/syswow64" ]
+  fi
+  pack_wine --server -k >/dev/null 2>&1
+  return "$failed"
+}
