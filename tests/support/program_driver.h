@@ -20,9 +20,10 @@ std::string ProgramCommand(const std::string& fileName, const std::string& argum
 // A program started for a test, ended at the latest when the test is done with it.
 class RunningProgram {
  public:
-  // Starts `commandLine` in `directory`; `showWindow` is handed over through STARTUPINFO.
+  // Starts `commandLine` in `directory`; `showWindow` is handed over through STARTUPINFO. An
+  // `environment` block (NUL-separated, ending in two NULs) replaces the one it inherits.
   RunningProgram(const std::string& commandLine, const std::string& directory,
-                 std::optional<WORD> showWindow = std::nullopt);
+                 std::optional<WORD> showWindow = std::nullopt, std::wstring environment = {});
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;
