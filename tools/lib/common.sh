@@ -15,24 +15,58 @@ vantrel_ensure_packages() {
       missing+=("$pkg")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    command -v sudo >/dev/null || { echo "need root to install: ${missing[*]}" >&2; return 1; }
-    sudo=(sudo)
-  fi
   vantrel_log "installing ${missing[*]}"
   if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
     ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo[@]}" dpkg --add-architecture i386
+    vantrel_sudo dpkg --add-architecture i386
   fi
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  vantrel_apt_install "${missing[@]}"
 }
 
+# apt-get, quiet and unattended.
+vantrel_apt_get() {
+  vantrel_sudo env DEBIAN_FRONTEND=noninteractive apt-get -y -qq --no-install-recommends "$@"
+}
+
+# Installs packages, riding out a registry that is briefly out of step: the indexes are fetched
+# up to three times, a pause apart (VANTREL_APT_PAUSE seconds). A mirror caught mid-sync can
+# serve a security index older than the packages already installed from it, and then an
+# architecture added later (i386 for Wine) cannot be matched; the install is then tried once
+# more preferring the release's own versions, for that command only. Whatever still fails ends
+# with what failed and what to try. APT_CONFIG, apt's own variable, is honoured throughout.
+vantrel_apt_install() {
+  local try pause=${VANTREL_APT_PAUSE:-20} release
+  for try in 1 2 3; do
+    vantrel_apt_get update --error-on=any && break
+    vantrel_log "fetching the package indexes failed (try $try of 3)"
+    [ "$try" -lt 3 ] && sleep "$pause"
+  done
+  vantrel_apt_get install "$@" >/dev/null && return 0
+  release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  vantrel_log "the install failed; once more, preferring $release's versions to its updates"
+  vantrel_apt_get -o APT::Default-Release="$release" install "$@" >/dev/null && return 0
+  cat >&2 <<EOF
+== could not install: $*
+   apt-get could not fetch a package index or could not resolve the install (see its messages
+   above). "Mirror sync in progress?" or "File has unexpected size" means the mirror is serving
+   an index older than its packages: wait an hour and run the same command again. To see apt's
+   own account: apt-get update && apt-get install $*
+EOF
+  return 1
+}
+
+# What every tool needs, then what the route of the Windows tests needs: Debian's Wine for the
+# 32-bit programs, or what makes and enters the root of the 64-bit route.
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
-  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 libclang-rt-19-dev wine
-  wine32:i386 wine64 fonts-wine xvfb locales debootstrap python3 osslsigncode openssl)
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 libclang-rt-19-dev xvfb
+  python3 osslsigncode openssl)
+vantrel_route_packages() {
+  if vantrel_64bit_route; then
+    echo debootstrap bubblewrap
+  else
+    echo wine wine32:i386 wine64 fonts-wine locales
+  fi
+}
 
 # The locales under which the tests run Wine with a multi-byte ANSI code page (932, 936, 949,
 # 950, and UTF-8 65001 for Hindi, which has no ANSI code page of its own). Where Wine runs in a
@@ -57,10 +91,14 @@ vantrel_ensure_locales() {
 # under any Wine.
 vantrel_runs_32bit_code() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
 
-# The build tree whose Windows programs Wine runs on this machine: the 32-bit tree of the
-# product, or, where 32-bit code cannot run, the same sources and tests built as 64-bit programs.
+# Whether the Windows tests take the 64-bit route: where 32-bit code cannot run, or anywhere
+# when VANTREL_64BIT_WINE=1 asks for it (to try that route on a machine that runs 32-bit code).
+vantrel_64bit_route() { [ "${VANTREL_64BIT_WINE:-0}" = 1 ] || ! vantrel_runs_32bit_code; }
+
+# The build tree whose Windows programs Wine runs: the 32-bit tree of the product, or on the
+# 64-bit route the same sources and tests built as 64-bit programs.
 vantrel_wine_tree() {
-  if vantrel_runs_32bit_code; then echo windows; else echo windows64; fi
+  if vantrel_64bit_route; then echo windows64; else echo windows; fi
 }
 
 # Builds that tree (build/windows64 with cmake/mingw-w64-x86_64.cmake where needed).
@@ -72,49 +110,115 @@ vantrel_build_wine_tree() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "$@"
 }
 
-# Where 32-bit code cannot run, Wine comes from Debian unstable, whose Wine 10 runs 64-bit
-# Windows programs without any 32-bit Linux code; it lives in a root of its own, so this
-# machine's Debian stays as it is. Made once (a few minutes), then reused.
+# Where 32-bit code cannot run, or where VANTREL_64BIT_WINE=1 asks for that route, Wine is Debian
+# 13's Wine 10, which runs 64-bit Windows programs without any 32-bit Linux code. It lives in a root
+# of its own (about 1 GB), so this machine's Debian stays as it is: made once, then reused. Debian
+# 13 is a stable release, so the paths tools/wine uses stay where they are. Nothing is ever
+# mounted there outside a command's own mount namespace, so `rm -rf --one-file-system` on the
+# root removes it and nothing else.
 VANTREL_WINE_ROOT=${VANTREL_WINE_ROOT:-/opt/vantrel-wine}
+VANTREL_WINE_SUITE=trixie
 
-vantrel_ensure_wine_root() {
-  local root=$VANTREL_WINE_ROOT language sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
-  if [ ! -f "$root/.vantrel-ready" ]; then
-    vantrel_log "making a Debian unstable root with Wine 10 in $root (once, a few minutes)"
-    if [ ! -x "$root/usr/bin/apt-get" ]; then
-      "${sudo[@]}" debootstrap --variant=minbase sid "$root" http://deb.debian.org/debian \
-        >/dev/null || return 1
-    fi
-    "${sudo[@]}" cp /etc/resolv.conf "$root/etc/resolv.conf"
-    # The mirror may serve a Release file past its Valid-Until date; it is still signed.
-    "${sudo[@]}" chroot "$root" /usr/bin/env DEBIAN_FRONTEND=noninteractive sh -c '
-      apt-get -o Acquire::Check-Valid-Until=false update -qq &&
-      apt-get install -y -qq --no-install-recommends wine64 libwine fonts-wine locales' \
-      >/dev/null || return 1
-    "${sudo[@]}" touch "$root/.vantrel-ready"
-  fi
-  for language in "${VANTREL_LOCALES[@]}"; do
-    "${sudo[@]}" chroot "$root" locale -a 2>/dev/null | grep -qix "$language.utf-\?8" && continue
-    "${sudo[@]}" chroot "$root" localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
-  done
+vantrel_sudo() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
+vantrel_wine_root_ready() {
+  [ "$(cat "$VANTREL_WINE_ROOT/.vantrel-ready" 2>/dev/null)" = "$VANTREL_WINE_SUITE" ]
 }
 
-# Makes the root see what Wine needs of this machine: processes, devices, /tmp (the X display's
-# socket, Wine's server) and the checkout at its own path. Never unmounted: the root is kept.
-vantrel_mount_wine_root() {
-  local root=$VANTREL_WINE_ROOT repo
+# The mount points below a directory, deepest first.
+vantrel_mounts_below() {
+  awk -v below="$1/" 'index($5, below) == 1 { print $5 }' /proc/self/mountinfo | sort -r
+}
+
+# Empties the root but for its lock. Earlier versions of these tools left /proc, /sys, /dev, /tmp
+# and the checkout bound into it, shared with the machine's own mounts: each is made private
+# before it is unmounted, so the unmounting cannot spread to the machine's /dev or /tmp.
+vantrel_clear_wine_root() {
+  local root=$VANTREL_WINE_ROOT mount
+  for mount in $(vantrel_mounts_below "$root"); do
+    vantrel_sudo mount --make-rprivate "$mount" 2>/dev/null
+    vantrel_sudo umount -R "$mount" 2>/dev/null
+  done
+  if [ -n "$(vantrel_mounts_below "$root")" ]; then
+    echo "still mounted below $root; unmount these first:" $(vantrel_mounts_below "$root") >&2
+    return 1
+  fi
+  vantrel_sudo find "$root" -mindepth 1 -maxdepth 1 ! -name .vantrel-lock \
+    -exec rm -rf --one-file-system {} +
+}
+
+# The host's Debian mirror, as its own apt sources name it.
+vantrel_debian_mirror() {
+  local release
+  release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
+    awk -v release="$release" '$2 == release { print $1; exit }'
+}
+
+# What a command run in the root sees, in a mount namespace of its own that ends with the command
+# (and the Wine server it may leave behind): the root, processes, devices, /sys, /tmp (the X
+# display's socket, Wine's server) and the checkout at its own path. The working directory goes
+# along where the root sees it. Sets the array `binds` for bwrap.
+vantrel_wine_root_binds() {
+  local repo here=/
   repo=$(vantrel_root)
+  case $PWD/ in "$repo"/* | /tmp/*) here=$PWD ;; esac
+  binds=(--bind "$VANTREL_WINE_ROOT" / --proc /proc --dev /dev --ro-bind /sys /sys
+    --bind /tmp /tmp --bind "$repo" "$repo" --chdir "$here")
+}
+
+# Runs a command in the root.
+vantrel_in_wine_root() {
+  local binds
+  vantrel_wine_root_binds
+  bwrap "${binds[@]}" "$@"
+}
+
+# Runs a command in the root as its administrator, to install in it.
+vantrel_admin_in_wine_root() {
+  local binds
+  vantrel_wine_root_binds
+  vantrel_sudo bwrap "${binds[@]}" --cap-add ALL /usr/bin/env DEBIAN_FRONTEND=noninteractive "$@"
+}
+
+# Debootstraps the root and installs Wine and the test locales in it; the ready mark is written
+# last, so a root whose making stopped half-way is made again, never used.
+vantrel_make_wine_root() {
+  local root=$VANTREL_WINE_ROOT mirror
+  mirror=$(vantrel_debian_mirror)
+  [ -n "$mirror" ] || { echo "no Debian mirror in this machine's apt sources" >&2; return 1; }
+  vantrel_log "making a Debian 13 root with Wine 10 in $root (once, a few minutes)"
+  vantrel_clear_wine_root || return 1
+  # debootstrap mounts /proc and /sys in the root while it works: in a namespace of its own.
+  vantrel_sudo unshare --mount --propagation private debootstrap --variant=minbase \
+    "$VANTREL_WINE_SUITE" "$root" "$mirror" >/dev/null || return 1
+  vantrel_sudo cp /etc/resolv.conf "$root/etc/resolv.conf"
+  vantrel_admin_in_wine_root sh -c '
+      apt-get update -qq && apt-get install -y -qq --no-install-recommends \
+        wine64 libwine fonts-wine locales >/dev/null' || return 1
+  local language
+  for language in "${VANTREL_LOCALES[@]}"; do
+    vantrel_admin_in_wine_root localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
+  done
+  # Checked once here, so that no test start has to ask.
+  local have
+  have=$(vantrel_in_wine_root locale -a)
+  for language in "${VANTREL_LOCALES[@]}"; do
+    grep -qix "$language.utf-\?8" <<<"$have" ||
+      { echo "locale $language.UTF-8 missing in $root" >&2; return 1; }
+  done
+  echo "$VANTREL_WINE_SUITE" | vantrel_sudo tee "$root/.vantrel-ready" >/dev/null
+}
+
+# Makes the root once: under a lock, so test programs that CTest starts side by side on a fresh
+# machine wait for one of them to make it.
+vantrel_ensure_wine_root() {
+  vantrel_wine_root_ready && return 0
+  vantrel_sudo mkdir -p "$VANTREL_WINE_ROOT" || return 1
   (
-    flock 8
-    mountpoint -q "$root/proc" || mount -t proc proc "$root/proc" || exit 1
-    mountpoint -q "$root/sys" || mount --rbind /sys "$root/sys" || exit 1
-    mountpoint -q "$root/dev" || mount --rbind /dev "$root/dev" || exit 1
-    mountpoint -q "$root/tmp" || mount --bind /tmp "$root/tmp" || exit 1
-    if [ "$(stat -c %d:%i "$repo")" != "$(stat -c %d:%i "$root$repo" 2>/dev/null)" ]; then
-      mkdir -p "$root$repo" && mount --bind "$repo" "$root$repo" || exit 1
-    fi
-  ) 8>"$root/.mount.lock"
+    flock 8 || exit 1
+    vantrel_wine_root_ready || vantrel_make_wine_root
+  ) 8>>"$VANTREL_WINE_ROOT/.vantrel-lock"
 }
 
 # Configures and builds the 32-bit Windows tree (tests included unless told otherwise), or the
