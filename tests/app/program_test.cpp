@@ -267,9 +267,9 @@ TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
     ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
                           dir_.PathOf(planted).c_str(), FALSE));
   }
-  // Windows needs no setting for that; Wine is told to look for the DLLs as Windows does.
-  program_.emplace("\"" + dir_.PathOf("vantrel.exe") + "\"", dir_.path(), std::nullopt,
-                   testing::PlantedDllEnvironment());
+  // Windows looks for them beside the program first by itself; Wine is told to.
+  const testing::RichEditFilesFirst asOnWindows("vantrel.exe");
+  program_.emplace("\"" + dir_.PathOf("vantrel.exe") + "\"", dir_.path());
   ASSERT_TRUE(program_->started());
   window_ = program_->WaitForWindow(kTitle, "#32770");
   ASSERT_NE(window_, nullptr);

@@ -18,7 +18,7 @@ std::string ProgramCommand(const std::string& fileName, const std::string& argum
 }
 
 RunningProgram::RunningProgram(const std::string& commandLine, const std::string& directory,
-                               std::optional<WORD> showWindow, std::wstring environment) {
+                               std::optional<WORD> showWindow) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   if (showWindow) {
@@ -28,9 +28,7 @@ RunningProgram::RunningProgram(const std::string& commandLine, const std::string
   PROCESS_INFORMATION info{};
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE,
-                     environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT,
-                     environment.empty() ? nullptr : environment.data(), directory.c_str(),
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                      &startup, &info)) {
     const ScopedKernelHandle thread(info.hThread);
     process_.reset(info.hProcess);

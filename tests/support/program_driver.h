@@ -20,10 +20,9 @@ std::string ProgramCommand(const std::string& fileName, const std::string& argum
 // A program started for a test, ended at the latest when the test is done with it.
 class RunningProgram {
  public:
-  // Starts `commandLine` in `directory`; `showWindow` is handed over through STARTUPINFO. An
-  // `environment` block (NUL-separated, ending in two NULs) replaces the one it inherits.
+  // Starts `commandLine` in `directory`; `showWindow` is handed over through STARTUPINFO.
   RunningProgram(const std::string& commandLine, const std::string& directory,
-                 std::optional<WORD> showWindow = std::nullopt, std::wstring environment = {});
+                 std::optional<WORD> showWindow = std::nullopt);
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;

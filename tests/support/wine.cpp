@@ -2,33 +2,47 @@
 
 #include <windows.h>
 
-#include <string_view>
-
 namespace vantrel::testing {
+namespace {
+
+constexpr const char* kRichEditDlls[] = {"riched32", "riched20"};
+constexpr char kNativeThenBuiltin[] = "native,builtin";
+
+}  // namespace
 
 bool UnderWine() {
   const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
-std::wstring PlantedDllEnvironment() {
-  if (!UnderWine()) return {};
-  constexpr std::wstring_view kOverrides = L"WINEDLLOVERRIDES=";
-  std::wstring block, overrides(kOverrides);
-  wchar_t* const strings = GetEnvironmentStringsW();
-  for (const wchar_t* entry = strings; *entry != L'\0'; entry += lstrlenW(entry) + 1) {
-    const std::wstring_view variable(entry);
-    // Wine takes the last setting of a DLL, so ours follows whatever is set already.
-    if (variable.starts_with(kOverrides)) {
-      overrides.assign(variable).push_back(L';');
-    } else {
-      block.append(variable).push_back(L'\0');
-    }
+RichEditFilesFirst::RichEditFilesFirst(const std::string& program) {
+  if (!UnderWine()) return;
+  programKey_ = "Software\\Wine\\AppDefaults\\" + program;
+  HKEY key = nullptr;
+  keyWasThere_ = RegOpenKeyExA(HKEY_CURRENT_USER, programKey_.c_str(), 0, KEY_READ, &key) == 0;
+  if (key != nullptr) RegCloseKey(key);
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, (programKey_ + "\\DllOverrides").c_str(), 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != 0) {
+    return;
   }
-  FreeEnvironmentStringsW(strings);
-  block.append(overrides).append(L"riched32,riched20=n,b").push_back(L'\0');
-  block.push_back(L'\0');
-  return block;
+  for (const char* dll : kRichEditDlls) {
+    RegSetValueExA(key, dll, 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeThenBuiltin),
+                   sizeof kNativeThenBuiltin);
+  }
+  RegCloseKey(key);
+}
+
+RichEditFilesFirst::~RichEditFilesFirst() {
+  if (programKey_.empty()) return;
+  const std::string overrides = programKey_ + "\\DllOverrides";
+  if (keyWasThere_) {
+    for (const char* dll : kRichEditDlls) {
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), dll);
+    }
+    return;
+  }
+  RegDeleteKeyA(HKEY_CURRENT_USER, overrides.c_str());
+  RegDeleteKeyA(HKEY_CURRENT_USER, programKey_.c_str());
 }
 
 }  // namespace vantrel::testing

@@ -8,11 +8,23 @@ namespace vantrel::testing {
 // wine_get_version, Windows' does not.
 bool UnderWine();
 
-// The environment for a program started beside a DLL planted under a rich-edit library's name.
-// Windows looks for a DLL that is not a KnownDLL in the program's folder first and needs nothing:
-// the block is empty, and the program inherits ours. Wine prefers its builtin DLLs to any file
-// of the same name, so a planted DLL would never load whatever the program did; under Wine the
-// block is ours with the rich-edit DLLs looked for as Windows does, files before builtins.
-std::wstring PlantedDllEnvironment();
+// While this lives, the program of that file name looks for the rich-edit DLLs as Windows does,
+// so that a DLL planted beside it is a fair test. Windows needs nothing: a DLL that is not a
+// KnownDLL is looked for in the program's folder first. Wine prefers its builtins to any file of
+// the same name, so a planted DLL would never load whatever the program did; under Wine the
+// program is given "native, then builtin" for both DLLs among Wine's per-program overrides in
+// the registry. (Wine sets WINEDLLOVERRIDES in each process from the Unix environment, so a
+// child's environment block cannot do it.)
+class RichEditFilesFirst {
+ public:
+  explicit RichEditFilesFirst(const std::string& program);
+  ~RichEditFilesFirst();
+  RichEditFilesFirst(const RichEditFilesFirst&) = delete;
+  RichEditFilesFirst& operator=(const RichEditFilesFirst&) = delete;
+
+ private:
+  std::string programKey_;  // the overrides of that program, when set here
+  bool keyWasThere_ = false;
+};
 
 }  // namespace vantrel::testing

@@ -34,6 +34,8 @@ TEST(RichEditLibraryTest, ComesFromTheSystemDirectoryWithOrWithoutNarrowedSearch
   char wow64[MAX_PATH] = "";
   GetSystemWow64DirectoryA(wow64, MAX_PATH);
   const char* const kPlanted[] = {"RICHED32.DLL", "RICHED20.DLL"};
+  // Windows looks for them beside the program first by itself; Wine is told to.
+  const testing::RichEditFilesFirst asOnWindows("rich_edit_probe.exe");
 
   for (const char* lookUp : {"refused", "found"}) {
     SCOPED_TRACE(lookUp);
@@ -44,10 +46,9 @@ TEST(RichEditLibraryTest, ComesFromTheSystemDirectoryWithOrWithoutNarrowedSearch
       ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
                             dir.PathOf(planted).c_str(), FALSE));
     }
-    // Windows needs no setting for that; Wine is told to look for the DLLs as Windows does.
     const testing::RunningProgram probe("\"" + dir.PathOf("rich_edit_probe.exe") + "\" " + lookUp +
                                             " \"" + dir.PathOf("loaded.txt") + "\"",
-                                        dir.path(), std::nullopt, testing::PlantedDllEnvironment());
+                                        dir.path());
     ASSERT_TRUE(probe.started());
     ASSERT_EQ(probe.WaitForExit(), 0u) << "1: no library loaded";
 
