@@ -13,8 +13,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # No MinGW DLLs next to the .exe: everything from the compiler's runtime is linked in.
 string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -static -static-libgcc -static-libstdc++")
 
-# Test programs run under Wine, through the wrapper that holds the Wine settings.
-find_program(VANTREL_WINE wine)
-if(VANTREL_WINE)
+# Test programs run under Wine, through the wrapper that holds the Wine settings and finds the
+# Wine of the route this machine takes (Debian's, or the one of a root of its own).
+if(CMAKE_HOST_UNIX)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine)
 endif()

@@ -8,8 +8,8 @@ namespace {
 constexpr std::string_view kPurpose =
     "A simple utility to list Pegasus Folder names in the current directory";
 constexpr std::string_view kNotice =
-    "Freeware. Copyright (c) 2026 the Vantrel authors.                 "
-    "Provided as is, without warranty of any kind.";
+    "Freeware. Copyright (c) 2026 the Vantrel developers.                 "
+    "Provided as is, with no warranty whatever.";
 constexpr std::string_view kSupplier =
     "Supplied by: The Vantrel Project, PO Box 2026, Example Town EX1 2VT.                     "
     "Postal enquiries only.";

@@ -103,6 +103,19 @@ inline std::size_t Utf8WellFormed(std::string_view text, std::size_t at, std::si
   return length;
 }
 
+// How many bytes at `at` a UTF-8 start byte claims, well-formed or not: itself and the
+// continuation bytes (0x80-0xBF) after it, at most as many as its character needs (`needed`).
+// Where the second byte is out of its range (an overlong form, a surrogate), the converter gives
+// only replacement characters for them, so a program may keep the run together as one character.
+inline std::size_t Utf8Claimed(std::string_view text, std::size_t at, std::size_t& needed) {
+  needed = Utf8StartOf(text[at]).length;
+  std::size_t length = 1;
+  while (length < needed && at + length < text.size() && InRange(text[at + length], 0x80, 0xBF)) {
+    ++length;
+  }
+  return length;
+}
+
 // The bytes of the character at `at` as the code page's converter takes them: a lead byte and
 // whatever byte follows it; a well-formed UTF-8 sequence, or the longest well-formed start of
 // one, which becomes a single replacement character; any other byte alone.
@@ -140,19 +153,6 @@ inline bool EndsInsideCharacter(const CodePage& page, std::string_view text) {
     at += length;
   }
   return false;
-}
-
-// True when the last character of `text` is one the code page spells: for UTF-8, ASCII or a
-// whole well-formed sequence. A column ending in such a character is shown as it is.
-inline bool EndsInSpelledCharacter(const CodePage& page, std::string_view text) {
-  if (text.empty() || EndsInsideCharacter(page, text)) return false;
-  if (page.encoding != Encoding::Utf8) return true;
-  std::size_t at = 0, last = 0;
-  while (at < text.size()) {
-    last = at;
-    at += ModelCharacterLength(page, text, at);
-  }
-  return static_cast<unsigned char>(text[last]) < 0x80 || at - last > 1;
 }
 
 }  // namespace vantrel::fuzz

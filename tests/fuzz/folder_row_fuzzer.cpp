@@ -44,31 +44,34 @@ bool StartsCharacter(const CodePage& page, std::string_view text, std::size_t at
   return next == at;
 }
 
+// Where the character that holds the byte before `end` starts, reading `text` from its start.
+std::size_t CharacterStartBefore(const CodePage& page, std::string_view text, std::size_t end) {
+  std::size_t start = 0;
+  for (std::size_t next = 0; next < end; next += ModelCharacterLength(page, text, next)) {
+    start = next;
+  }
+  return start;
+}
+
 // Whether `shown` is how a column of at most `limit` bytes must show `source`: its first
 // `limit` bytes as they are, or, where that cuts a character (or `source` itself ends inside
-// one), without the cut character's bytes and with "?" in their place.
+// one), the bytes before that character, then "?" for the bytes of it that the column holds.
 bool ShownAs(const CodePage& page, std::string_view source, std::size_t limit,
              std::string_view shown) {
   const std::string_view text = source.substr(0, limit);
   const bool cut = text.size() < source.size() ? !StartsCharacter(page, source, text.size())
                                                : EndsInsideCharacter(page, source);
-  // A double-byte character is cut after its lead byte; a UTF-8 one anywhere in its 4 bytes.
-  const std::size_t mostDropped = page.encoding == Encoding::SingleByte   ? 0
-                                  : page.encoding == Encoding::DoubleByte ? 1
-                                                                          : 3;
-  for (std::size_t dropped = 0; dropped <= std::min(mostDropped, text.size()); ++dropped) {
-    const std::string_view kept = text.substr(0, text.size() - dropped);
-    if (dropped == 0
-            ? shown != text
-            : shown.size() != kept.size() + 1 || !shown.starts_with(kept) || shown.back() != '?') {
-      continue;
-    }
-    if (dropped == 0) return !cut;
-    // Only bytes that are no whole character the code page spells give way to "?".
-    if (!cut && EndsInSpelledCharacter(page, text)) return false;
-    return StartsCharacter(page, source, kept.size());
-  }
-  return false;
+  if (shown == text) return !cut;
+  if (!shown.ends_with('?')) return false;
+  const std::size_t kept = shown.size() - 1;
+  if (kept >= text.size() || !text.starts_with(shown.substr(0, kept))) return false;
+  if (cut) return kept == CharacterStartBefore(page, source, text.size());
+  // Not cut as the converter reads it, but an ill-formed UTF-8 run that the column or the
+  // text's end cuts short may give way as a whole: its start byte and continuation bytes only.
+  if (page.encoding != Encoding::Utf8) return false;
+  std::size_t needed = 0;
+  const std::size_t claimed = Utf8Claimed(source, kept, needed);
+  return kept + claimed > text.size() || (kept + claimed == source.size() && claimed < needed);
 }
 
 // Every separator of `row` starts a character when the row is read from its start, as the

@@ -286,6 +286,21 @@ TEST(FolderReportTest, ColumnsNeverEndInsideACharacter) {
        {.name = "END.PMM", .content = FolderFileHeader("Name\xF0\x9F\x98", "x\x80 \xE6Z")},
        ReportRow("END.PMM     ", "x\x80 \xE6Z", "         128", "Name?"),
        ReportRow("END.PMM     ", "x\x80 \xE6Z", "         128", "Name\xF0\x9F\x98")},
+      {"UTF-8: 0xC0 and 0xC1 start nothing, whatever follows",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghijk\xC1\x80.PMM", .content = FolderFileHeader("Name\xC0", "i")},
+       ReportRow("abcdefghijk\xC1", "i", "         128", "Name\xC0"),
+       ReportRow("abcdefghijk\xC1", "i", "         128", "Name\xC0")},
+      {"UTF-8: 0xF5 to 0xFF start nothing, whatever follows",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghijk\xF5\x80\x80\x80.PMM", .content = FolderFileHeader("Name\xFF", "i")},
+       ReportRow("abcdefghijk\xF5", "i", "         128", "Name\xFF"),
+       ReportRow("abcdefghijk\xF5", "i", "         128", "Name\xFF")},
+      {"UTF-8: a stray continuation byte starts nothing, whatever follows",
+       AnsiCharacters::Utf8(),
+       {.name = "abcdefghi\xC3\xA9\x80\x80.PMM", .content = FolderFileHeader("Name\xBF", "i")},
+       ReportRow("abcdefghi\xC3\xA9\x80", "i", "         128", "Name\xBF"),
+       ReportRow("abcdefghi\xC3\xA9\x80", "i", "         128", "Name\xBF")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -31,8 +31,8 @@ TEST(AboutTextTest, EightLinesEachEndedByCrLf) {
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], "A simple utility to list Pegasus Folder names in the current directory");
   EXPECT_EQ(lines[1] + lines[2] + lines[3], "");
-  EXPECT_EQ(lines[4], "Freeware. Copyright (c) 2026 the Vantrel authors." + std::string(17, ' ') +
-                          "Provided as is, without warranty of any kind.");
+  EXPECT_EQ(lines[4], "Freeware. Copyright (c) 2026 the Vantrel developers." +
+                          std::string(17, ' ') + "Provided as is, with no warranty whatever.");
   EXPECT_EQ(lines[5], "Supplied by: The Vantrel Project, PO Box 2026, Example Town EX1 2VT." +
                           std::string(21, ' ') + "Postal enquiries only.");
   EXPECT_EQ(lines[6], "Email: vantrel-help@example.org");

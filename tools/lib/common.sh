@@ -195,7 +195,7 @@ vantrel_make_wine_root() {
   vantrel_sudo cp /etc/resolv.conf "$root/etc/resolv.conf"
   vantrel_admin_in_wine_root sh -c '
       apt-get update -qq && apt-get install -y -qq --no-install-recommends \
-        wine64 libwine fonts-wine locales >/dev/null' || return 1
+        wine64 libwine fonts-wine locales >/dev/null && apt-get clean' || return 1
   local language
   for language in "${VANTREL_LOCALES[@]}"; do
     vantrel_admin_in_wine_root localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
