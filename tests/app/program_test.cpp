@@ -17,6 +17,7 @@
 #include "support/folder_text.h"
 #include "support/program_driver.h"
 #include "support/temp_directory.h"
+#include "support/wine.h"
 #include "ui/about_box.h"
 
 namespace vantrel {
@@ -257,14 +258,17 @@ TEST_F(ProgramTest, WaitsWithoutSpinningAndCloseBoxEndsWithZero) {
   ExpectExitCode(0);
 }
 
-// A DLL named like the rich-edit library beside the program, as in a Downloads folder, never
-// runs: the program loads the system's own and shows its report.
+// DLLs named like the rich-edit libraries beside the program, as in a Downloads folder, never
+// run: the program loads the system's own and shows its report.
 TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
   ASSERT_TRUE(CopyFileA(testing::ProgramPath("vantrel.exe").c_str(),
                         dir_.PathOf("vantrel.exe").c_str(), FALSE));
-  ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
-                        dir_.PathOf("RICHED32.DLL").c_str(), FALSE));
-  // tools/wine has Wine look for the rich-edit DLLs as Windows does, files before builtins.
+  for (const char* planted : {"RICHED32.DLL", "RICHED20.DLL"}) {
+    ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
+                          dir_.PathOf(planted).c_str(), FALSE));
+  }
+  // Windows looks for them beside the program first by itself; Wine is told to.
+  const testing::RichEditFilesFirst asOnWindows("vantrel.exe");
   program_.emplace("\"" + dir_.PathOf("vantrel.exe") + "\"", dir_.path());
   ASSERT_TRUE(program_->started());
   window_ = program_->WaitForWindow(kTitle, "#32770");
@@ -272,8 +276,10 @@ TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
   EXPECT_EQ(ReportShown(), kHeading);
   Click(kQuit);
   ExpectExitCode(0);
-  EXPECT_EQ(GetFileAttributesA(dir_.PathOf("RICHED32.DLL.loaded").c_str()), INVALID_FILE_ATTRIBUTES)
-      << "the DLL beside the program was loaded";
+  for (const std::string planted : {"RICHED32.DLL", "RICHED20.DLL"}) {
+    EXPECT_EQ(GetFileAttributesA(dir_.PathOf(planted + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+        << "the " << planted << " beside the program was loaded";
+  }
 }
 
 TEST_F(ProgramTest, ShowsEveryRowOfALargeDirectory) {

@@ -123,15 +123,17 @@ HWND FindProcessWindow(DWORD processId, const std::string& caption, const char* 
 }
 
 std::string WindowText(HWND window) {
-  constexpr UINT kTimeoutMs = 10000;
+  // Generous: on a busy machine a control that has just taken thousands of rows may be laying
+  // them out for many seconds, which is slow, not hung. A hung program still ends the wait.
+  constexpr UINT kTimeoutMs = 60000;
   DWORD_PTR length = 0;
-  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length)) {
+  if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kTimeoutMs, &length)) {
     return "<no answer>";
   }
   std::string text(length + 1, '\0');
   DWORD_PTR copied = 0;
   SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                      SMTO_ABORTIFHUNG, kTimeoutMs, &copied);
+                      SMTO_NORMAL, kTimeoutMs, &copied);
   text.resize(copied);
   return text;
 }

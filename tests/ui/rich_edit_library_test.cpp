@@ -8,6 +8,7 @@
 
 #include "support/program_driver.h"
 #include "support/temp_directory.h"
+#include "support/wine.h"
 
 namespace vantrel {
 namespace {
@@ -23,8 +24,8 @@ std::string FolderOf(const std::string& path) {
 
 // With SetDefaultDllDirectories (Windows 8 on, Wine) and without it (XP, Vista, 7 without
 // KB2533623, made here by refusing the look-up), the library comes from the system directory,
-// never from a RICHED32.DLL beside the program. tools/wine has Wine look for the rich-edit
-// DLLs as Windows does, files before its builtins.
+// never from a RICHED32.DLL beside the program, and neither does the RICHED20.DLL it may load
+// in turn (Wine's RICHED32.DLL imports it).
 TEST(RichEditLibraryTest, ComesFromTheSystemDirectoryWithOrWithoutNarrowedSearch) {
   char system[MAX_PATH];
   ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
@@ -32,14 +33,19 @@ TEST(RichEditLibraryTest, ComesFromTheSystemDirectoryWithOrWithoutNarrowedSearch
   // there is none.
   char wow64[MAX_PATH] = "";
   GetSystemWow64DirectoryA(wow64, MAX_PATH);
+  const char* const kPlanted[] = {"RICHED32.DLL", "RICHED20.DLL"};
+  // Windows looks for them beside the program first by itself; Wine is told to.
+  const testing::RichEditFilesFirst asOnWindows("rich_edit_probe.exe");
 
   for (const char* lookUp : {"refused", "found"}) {
     SCOPED_TRACE(lookUp);
     testing::TempDirectory dir;
     ASSERT_TRUE(CopyFileA(testing::ProgramPath("rich_edit_probe.exe").c_str(),
                           dir.PathOf("rich_edit_probe.exe").c_str(), FALSE));
-    ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
-                          dir.PathOf("RICHED32.DLL").c_str(), FALSE));
+    for (const char* planted : kPlanted) {
+      ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
+                            dir.PathOf(planted).c_str(), FALSE));
+    }
     const testing::RunningProgram probe("\"" + dir.PathOf("rich_edit_probe.exe") + "\" " + lookUp +
                                             " \"" + dir.PathOf("loaded.txt") + "\"",
                                         dir.path());
@@ -52,9 +58,11 @@ TEST(RichEditLibraryTest, ComesFromTheSystemDirectoryWithOrWithoutNarrowedSearch
     const std::string folder = Lower(FolderOf(loaded));
     EXPECT_TRUE(folder == Lower(system) || (wow64[0] != '\0' && folder == Lower(wow64)))
         << loaded << " is not in " << system;
-    EXPECT_EQ(GetFileAttributesA(dir.PathOf("RICHED32.DLL.loaded").c_str()),
-              INVALID_FILE_ATTRIBUTES)
-        << "the DLL beside the program was loaded";
+    for (const std::string planted : kPlanted) {
+      EXPECT_EQ(GetFileAttributesA(dir.PathOf(planted + ".loaded").c_str()),
+                INVALID_FILE_ATTRIBUTES)
+          << "the " << planted << " beside the program was loaded";
+    }
   }
 }
 
