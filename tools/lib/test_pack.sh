@@ -42,16 +42,62 @@ vantrel_prefix_state() {
     sed -E 's/^(\[.*\]) [0-9]+$/\1/'
 }
 
-# Runs the pack of build/TREE and checks what it did against CTest's reports of the same
-# programs (build/TREE/test-results); returns how many checks failed and says which on standard
-# error. Needs the virtual display.
+# The pack's folders for build/TREE: sets pack_dir, pack_prefix and pack_folder.
+vantrel_test_pack_paths() {
+  pack_dir=$(vantrel_root)/build/$1/test-pack
+  pack_prefix=$pack_dir/wineprefix
+  pack_folder=$pack_prefix/drive_c/$VANTREL_PACK_FOLDER
+}
+
+# Wine in the pack's prefix: a 64-bit one where 32-bit code runs too, for WOW64.
+vantrel_pack_wine() {
+  if vantrel_64bit_route; then
+    VANTREL_WINEPREFIX=$pack_prefix "$(vantrel_root)/tools/wine" "$@"
+  else
+    VANTREL_WINEPREFIX=$pack_prefix VANTREL_WINEARCH=win64 "$(vantrel_root)/tools/wine" "$@"
+  fi
+}
+
+# Makes the fresh prefix the pack of build/TREE runs in; needs no build, so it can be made while
+# the tree builds. Needs the virtual display.
+#   vantrel_test_pack_prefix TREE
+vantrel_test_pack_prefix() {
+  local pack_dir pack_prefix pack_folder
+  vantrel_test_pack_paths "$1"
+  rm -rf "$pack_dir"
+  mkdir -p "$pack_dir"
+  vantrel_pack_wine cmd /c exit >/dev/null && vantrel_pack_wine --server -w
+}
+
+# Writes the pack of build/TREE, unzips it into the fresh prefix and runs run-tests.cmd there as
+# a Windows user would; it can run beside CTest's run of the same programs.
+#   vantrel_run_test_pack TREE
+vantrel_run_test_pack() {
+  local tree=$1 root pack_dir pack_prefix pack_folder test_variables
+  root=$(vantrel_root)
+  vantrel_test_pack_paths "$tree"
+  [ -d "$pack_prefix/drive_c" ] || { echo "no fresh prefix for the pack" >&2; return 1; }
+  SOURCE_DATE_EPOCH=$(vantrel_source_date_epoch) vantrel_write_test_pack "$pack_dir/pack.zip" \
+    "$root/build/$tree/bin" "$root/build/$tree/bin/vantrel.exe" || return 1
+  vantrel_prefix_state "$pack_prefix" "$pack_folder" >"$pack_dir/before"
+  python3 -m zipfile -e "$pack_dir/pack.zip" "$pack_folder" || return 1
+  # The variables the project's tests may read, as CTest sets them; tools/wine's stay.
+  test_variables=$(compgen -e | grep '^VANTREL_' | grep -v -e '^VANTREL_WINE' -e '^VANTREL_64BIT')
+  (cd "$pack_folder" && unset $test_variables && vantrel_pack_wine cmd /c run-tests.cmd) \
+    </dev/null >"$pack_dir/run.log" 2>&1
+  echo $? >"$pack_dir/exit-code"
+  vantrel_pack_wine --server -w
+  cat "$pack_dir/run.log"
+}
+
+# Checks what the pack's run did, against CTest's reports of the same programs
+# (build/TREE/test-results); returns how many checks failed and says which on standard error.
 #   vantrel_check_test_pack TREE
 vantrel_check_test_pack() {
-  local tree=$1 root dir prefix pack failed=0 exit_code test_variables
+  local tree=$1 root pack_dir pack_prefix pack_folder failed=0 exit_code
   root=$(vantrel_root)
-  dir=$root/build/$tree/test-pack
-  prefix=$dir/wineprefix
-  pack=$prefix/drive_c/$VANTREL_PACK_FOLDER
+  vantrel_test_pack_paths "$tree"
+  exit_code=$(cat "$pack_dir/exit-code" 2>/dev/null)
   pack_check() {
     local what=$1
     shift
@@ -60,28 +106,7 @@ vantrel_check_test_pack() {
     failed=$((failed + 1))
     return 1
   }
-  pack_wine() {
-    if vantrel_64bit_route; then
-      VANTREL_WINEPREFIX=$prefix "$root/tools/wine" "$@"
-    else
-      VANTREL_WINEPREFIX=$prefix VANTREL_WINEARCH=win64 "$root/tools/wine" "$@"
-    fi
-  }
-  # The variables the project's tests may read, as CTest sets them; tools/wine's stay.
-  test_variables=$(compgen -e | grep '^VANTREL_' | grep -v -e '^VANTREL_WINE' -e '^VANTREL_64BIT')
-  write_pack() {
-    SOURCE_DATE_EPOCH=$(vantrel_source_date_epoch) vantrel_write_test_pack "$dir/pack.zip" \
-      "$root/build/$tree/bin" "$root/build/$tree/bin/vantrel.exe"
-  }
-  fresh_prefix() { pack_wine cmd /c exit >/dev/null && pack_wine --server -w; }
-  run_pack() {
-    (cd "$pack" && unset $test_variables && pack_wine cmd /c run-tests.cmd) </dev/null \
-      >"$dir/run.log" 2>&1
-    exit_code=$?
-    pack_wine --server -w
-    cat "$dir/run.log"
-  }
-  summary_line() { tail -n 1 "$pack/results/summary.txt" | tr -d '\r'; }
+  summary_line() { tail -n 1 "$pack_folder/results/summary.txt" | tr -d '\r'; }
   has_counts() { summary_line | grep -Eqx '[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped'; }
   # The summary's counts are CTest's, but for cases the pack skipped where CTest ran them,
   # which it names.
@@ -92,31 +117,24 @@ vantrel_check_test_pack() {
     read -r p f s < <(summary_line | tr -cs '0-9' ' ')
     echo "test pack: $(summary_line); CTest, the same programs: $cp passed, $cf failed, $cs skipped"
     [ "$s" -gt "$cs" ] && echo "the pack skipped $((s - cs)) more; it names its skips:" &&
-      grep '^skipped: ' "$pack/results/summary.txt"
+      grep '^skipped: ' "$pack_folder/results/summary.txt"
     [ "$f" = "$cf" ] && [ $((p + s)) = $((cp + cs)) ] && [ "$s" -ge "$cs" ]
   }
   describes_system() {
-    grep -q '^Windows [0-9]' "$pack/results/summary.txt" &&
-      grep -q '^ANSI code page [0-9]' "$pack/results/summary.txt"
+    grep -q '^Windows [0-9]' "$pack_folder/results/summary.txt" &&
+      grep -q '^ANSI code page [0-9]' "$pack_folder/results/summary.txt"
   }
   exit_code_tells() {
     local p f s
     read -r p f s < <(summary_line | tr -cs '0-9' ' ')
     echo "run-tests.cmd exit code $exit_code, $f failed"
-    [ $((exit_code == 0)) = $((f == 0)) ]
+    [ -n "$exit_code" ] && [ $((exit_code == 0)) = $((f == 0)) ]
   }
   only_results_added() {
-    [ "$(ls "$pack" | sort)" = "$( (vantrel_test_pack_entries; echo results) | sort)" ]
+    [ "$(ls "$pack_folder" | sort)" = "$( (vantrel_test_pack_entries; echo results) | sort)" ]
   }
-  unchanged() { diff "$dir/before" <(vantrel_prefix_state "$prefix" "$pack"); }
+  unchanged() { diff "$pack_dir/before" <(vantrel_prefix_state "$pack_prefix" "$pack_folder"); }
 
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  pack_check "the test pack of build/$tree" write_pack || return "$failed"
-  pack_check "a fresh Wine prefix" fresh_prefix || return "$failed"
-  vantrel_prefix_state "$prefix" "$pack" >"$dir/before"
-  python3 -m zipfile -e "$dir/pack.zip" "$pack"
-  run_pack >&2
   if pack_check "run-tests.cmd writes results\\summary.txt, ending in the counts" has_counts; then
     pack_check "the summary names the Windows version and the ANSI code page" describes_system
     pack_check "the pack's summary matches CTest's counts" matches_ctest
@@ -125,8 +143,8 @@ vantrel_check_test_pack() {
   pack_check "the pack's folder holds nothing new but the results" only_results_added
   pack_check "nothing else changed in the prefix, files or registry" unchanged
   if ! vantrel_64bit_route; then
-    pack_check "the 64-bit prefix has SysWOW64" [ -d "$prefix/drive_c/windows/syswow64" ]
+    pack_check "the 64-bit prefix has SysWOW64" [ -d "$pack_prefix/drive_c/windows/syswow64" ]
   fi
-  pack_wine --server -k >/dev/null 2>&1
+  vantrel_pack_wine --server -k >/dev/null 2>&1
   return "$failed"
 }
