@@ -58,15 +58,20 @@ vantrel_pack_wine() {
   fi
 }
 
-# Makes the fresh prefix the pack of build/TREE runs in; needs no build, so it can be made while
-# the tree builds. Needs the virtual display.
-#   vantrel_test_pack_prefix TREE
+# Makes the fresh prefix the pack of build/TREE runs in, or copies one in which nothing has run
+# yet (as cheap as a fresh one is dear); needs no build, so it can be made while the tree builds.
+# Needs the virtual display.
+#   vantrel_test_pack_prefix TREE [UNUSED_PREFIX]
 vantrel_test_pack_prefix() {
   local pack_dir pack_prefix pack_folder
   vantrel_test_pack_paths "$1"
   rm -rf "$pack_dir"
   mkdir -p "$pack_dir"
-  vantrel_pack_wine cmd /c exit >/dev/null && vantrel_pack_wine --server -w
+  if [ -n "${2:-}" ]; then
+    cp -a "$2" "$pack_prefix"
+  else
+    vantrel_pack_wine cmd /c exit >/dev/null && vantrel_pack_wine --server -w
+  fi
 }
 
 # Writes the pack of build/TREE, unzips it into the fresh prefix and runs run-tests.cmd there as
