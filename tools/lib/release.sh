@@ -109,3 +109,14 @@ vantrel_write_test_pack() {
   rm -rf "$staging"
   return "$status"
 }
+
+# One check of a series, counted in the caller's `failed` and named when it fails:
+#   vantrel_counted_check SERIES WHAT COMMAND...
+vantrel_counted_check() {
+  local series=$1 what=$2
+  shift 2
+  "$@" >&2 && return
+  echo "$series check failed: $what" >&2
+  failed=$((failed + 1))
+  return 1
+}

@@ -15,14 +15,7 @@ vantrel_check_release() {
   signer=$dir/signer
   rm -rf "$dir"
   mkdir -p "$signer"
-  release_check() {
-    local what=$1
-    shift
-    "$@" >&2 && return
-    echo "release check failed: $what" >&2
-    failed=$((failed + 1))
-    return 1
-  }
+  release_check() { vantrel_counted_check "release" "$@"; }
   release_into() {
     local out=$1
     shift

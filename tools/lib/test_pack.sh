@@ -103,14 +103,7 @@ vantrel_check_test_pack() {
   root=$(vantrel_root)
   vantrel_test_pack_paths "$tree"
   exit_code=$(cat "$pack_dir/exit-code" 2>/dev/null)
-  pack_check() {
-    local what=$1
-    shift
-    "$@" >&2 && return
-    echo "test pack check failed: $what" >&2
-    failed=$((failed + 1))
-    return 1
-  }
+  pack_check() { vantrel_counted_check "test pack" "$@"; }
   summary_line() { tail -n 1 "$pack_folder/results/summary.txt" | tr -d '\r'; }
   has_counts() { summary_line | grep -Eqx '[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped'; }
   # The summary's counts are CTest's, but for cases the pack skipped where CTest ran them,
