@@ -7,6 +7,9 @@ vantrel_root() { printf '%s\n' "$VANTREL_ROOT"; }
 
 vantrel_log() { printf '%s\n' "== $*" >&2; }
 
+# Runs a command as root: directly when this is root, else through sudo.
+vantrel_sudo() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
+
 # Installs the Debian packages that are missing (as root, or through sudo).
 vantrel_ensure_packages() {
   local missing=() pkg
@@ -75,13 +78,12 @@ VANTREL_LOCALES=(ja_JP zh_CN ko_KR zh_TW hi_IN)
 
 # Generates those locales where missing (as root, or through sudo).
 vantrel_ensure_locales() {
-  local have language sudo=()
-  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  local have language
   have=$(locale -a 2>/dev/null)
   for language in "${VANTREL_LOCALES[@]}"; do
     grep -qix "$language.utf-\?8" <<<"$have" && continue
     vantrel_log "generating locale $language.UTF-8"
-    "${sudo[@]}" localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
+    vantrel_sudo localedef -i "$language" -c -f UTF-8 "$language.UTF-8" || return 1
   done
 }
 
@@ -118,8 +120,6 @@ vantrel_build_wine_tree() {
 # root removes it and nothing else.
 VANTREL_WINE_ROOT=${VANTREL_WINE_ROOT:-/opt/vantrel-wine}
 VANTREL_WINE_SUITE=trixie
-
-vantrel_sudo() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
 
 vantrel_wine_root_ready() {
   [ "$(cat "$VANTREL_WINE_ROOT/.vantrel-ready" 2>/dev/null)" = "$VANTREL_WINE_SUITE" ]
