@@ -268,16 +268,21 @@ vantrel_check_msvc_rules() {
       -isystem "$gcc/include/c++/i686-w64-mingw32" -isystem /usr/i686-w64-mingw32/include
 }
 
-# Builds vantrel.exe again, clean, in another directory, and compares it with the one of
-# build/windows: the same sources must give the same bytes.
-vantrel_check_same_bytes() {
-  local root again
-  root=$(vantrel_root)
-  again="$root/build/windows-again"
+# Builds vantrel.exe again, clean, in build/windows-again, for vantrel_check_same_bytes.
+vantrel_build_again() {
+  local again
+  again="$(vantrel_root)/build/windows-again"
   rm -rf "$again"
-  vantrel_build_windows -B "$again" -DVANTREL_TESTS=OFF >/dev/null || return 1
-  (cd "$root/build" && sha256sum windows/bin/vantrel.exe windows-again/bin/vantrel.exe) >&2
-  cmp -s "$root/build/windows/bin/vantrel.exe" "$again/bin/vantrel.exe"
+  vantrel_build_windows -B "$again" -DVANTREL_TESTS=OFF >/dev/null
+}
+
+# The same sources must give the same bytes: vantrel.exe of build/windows and of the clean
+# build in another directory are the same.
+vantrel_check_same_bytes() {
+  local build
+  build="$(vantrel_root)/build"
+  (cd "$build" && sha256sum windows/bin/vantrel.exe windows-again/bin/vantrel.exe) >&2 &&
+    cmp -s "$build/windows/bin/vantrel.exe" "$build/windows-again/bin/vantrel.exe"
 }
 
 # Signs a Windows program with an Authenticode signature, SHA-256 digests:

@@ -120,3 +120,12 @@ vantrel_counted_check() {
   failed=$((failed + 1))
   return 1
 }
+
+# A throwaway self-signed code-signing certificate in DIR: signer.pfx, its password in the file
+# password, the certificate in cert.pem.
+vantrel_make_signer() {
+  mkdir -p "$1" && (cd "$1" && printf 'throwaway\n' >password &&
+    openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 30 \
+      -subj "/CN=Vantrel test signer" -addext extendedKeyUsage=codeSigning 2>/dev/null &&
+    openssl pkcs12 -export -inkey key.pem -in cert.pem -out signer.pfx -passout file:password)
+}

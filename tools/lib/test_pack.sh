@@ -82,8 +82,15 @@ vantrel_run_test_pack() {
   root=$(vantrel_root)
   vantrel_test_pack_paths "$tree"
   [ -d "$pack_prefix/drive_c" ] || { echo "no fresh prefix for the pack" >&2; return 1; }
-  SOURCE_DATE_EPOCH=$(vantrel_source_date_epoch) vantrel_write_test_pack "$pack_dir/pack.zip" \
-    "$root/build/$tree/bin" "$root/build/$tree/bin/vantrel.exe" || return 1
+  local -x SOURCE_DATE_EPOCH
+  SOURCE_DATE_EPOCH=$(vantrel_source_date_epoch) || return 1
+  # Its vantrel.exe signed as a signed release's is: where the released 32-bit program cannot
+  # run, this run shows that a signed program still starts and passes.
+  vantrel_make_signer "$pack_dir/signer" >&2 &&
+    vantrel_sign "$root/build/$tree/bin/vantrel.exe" "$pack_dir/vantrel.exe" \
+      "$pack_dir/signer/signer.pfx" "$pack_dir/signer/password" &&
+    vantrel_write_test_pack "$pack_dir/pack.zip" "$root/build/$tree/bin" "$pack_dir/vantrel.exe" ||
+    return 1
   vantrel_prefix_state "$pack_prefix" "$pack_folder" >"$pack_dir/before"
   python3 -m zipfile -e "$pack_dir/pack.zip" "$pack_folder" || return 1
   # The variables the project's tests may read, as CTest sets them; tools/wine's stay.
@@ -128,6 +135,11 @@ vantrel_check_test_pack() {
     echo "run-tests.cmd exit code $exit_code, $f failed"
     [ -n "$exit_code" ] && [ $((exit_code == 0)) = $((f == 0)) ]
   }
+  signed_program_passes() {
+    osslsigncode verify -CAfile "$pack_dir/signer/cert.pem" -in "$pack_folder/vantrel.exe" \
+      >/dev/null && [ "$(vantrel_count_reports "$pack_folder/results" program_tests |
+      cut -d' ' -f2-)" = "0 0" ]
+  }
   only_results_added() {
     [ "$(ls "$pack_folder" | sort)" = "$( (vantrel_test_pack_entries; echo results) | sort)" ]
   }
@@ -137,6 +149,7 @@ vantrel_check_test_pack() {
     pack_check "the summary names the Windows version and the ANSI code page" describes_system
     pack_check "the pack's summary matches CTest's counts" matches_ctest
     pack_check "run-tests.cmd exits with 0 only when nothing failed" exit_code_tells
+    pack_check "the signed program passes the end-to-end test, none skipped" signed_program_passes
   fi
   pack_check "the pack's folder holds nothing new but the results" only_results_added
   pack_check "nothing else changed in the prefix, files or registry" unchanged
