@@ -23,7 +23,7 @@ constexpr UINT kCheck = WM_APP;  // posted by a test: the dialog callback looks,
 constexpr UINT kDestroy = WM_APP + 1;
 constexpr UINT_PTR kQuitTimer = 1;
 
-struct Seen {
+struct RunMessage {
   UINT message;
   WPARAM wParam;
   LPARAM lParam;
@@ -31,7 +31,7 @@ struct Seen {
 
 // What the dialog callback saw during a run.
 struct RunLog {
-  std::vector<Seen> messages;
+  std::vector<RunMessage> messages;
   std::int32_t* result = nullptr;
   std::int32_t resultAtClose = 0;
   std::int32_t resultAtDestroy = 0;
