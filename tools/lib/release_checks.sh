@@ -21,11 +21,8 @@ vantrel_check_release() {
     shift
     "$root/tools/release" --out "$dir/$out" --tree "$root/build/windows" "$@" \
       >"$dir/$out.log" 2>&1 || { cat "$dir/$out.log" >&2; return 1; }
-    local zip tests_zip
-    zip=$(cd "$dir/$out" && echo vantrel-*-win32.zip)
-    tests_zip=${zip%.zip}-tests.zip
-    python3 -m zipfile -e "$dir/$out/$zip" "$dir/$out" &&
-      python3 -m zipfile -e "$dir/$out/$tests_zip" "$dir/$out/tests"
+    python3 -m zipfile -e "$dir/$out"/vantrel-*-win32.zip "$dir/$out" &&
+      python3 -m zipfile -e "$dir/$out"/vantrel-*-win32-tests.zip "$dir/$out/tests"
   }
   zip_entries() {
     python3 -c 'import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())' "$1"
@@ -55,29 +52,25 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
   runs_the_list() {
     grep -qx "set programs=${VANTREL_PACK_PROGRAMS[*]}"$'\r' "$1/tests/run-tests.cmd"
   }
-  # Each release is mostly one process's work, so all four are made at once; the certificate's
-  # password once from a file, once on standard input.
-  released_in() { [ -f "$dir/$1.done" ]; }
-  four_releases() {
-    local out
-    vantrel_make_signer "$signer" >&2 || return
-    for out in a b; do
-      release_into "$out" && touch "$dir/$out.done" &
-    done
-    release_into signed --sign "$signer/signer.pfx" --password-file "$signer/password" &&
-      touch "$dir/signed.done" &
-    release_into signed-again --sign "$signer/signer.pfx" <"$signer/password" &&
-      touch "$dir/signed-again.done" &
-    wait
-  }
-  released_twice() { released_in a && released_in b; }
-  signed_twice() { released_in signed && released_in signed-again; }
+  released_twice() { wait "$a" && wait "$b"; }
+  signed_twice() { wait "$signed" && wait "$signed_again"; }
   signature_verifies() {
     osslsigncode verify -CAfile "$signer/cert.pem" -in "$1" >"$signer/verify.log" 2>&1 ||
       { cat "$signer/verify.log" >&2; return 1; }
   }
 
-  four_releases
+  # Each release is mostly one process's work, so all four are made at once; the certificate's
+  # password once from a file, once on standard input.
+  vantrel_make_signer "$signer" >&2
+  local a b signed signed_again
+  release_into a &
+  a=$!
+  release_into b &
+  b=$!
+  release_into signed --sign "$signer/signer.pfx" --password-file "$signer/password" &
+  signed=$!
+  release_into signed-again --sign "$signer/signer.pfx" <"$signer/password" &
+  signed_again=$!
   release_check "tools/release, twice" released_twice || { echo "$failed"; return; }
   zip=$(cd "$dir/a" && echo vantrel-*-win32.zip)
   tests_zip=${zip%.zip}-tests.zip
@@ -115,4 +108,3 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
   fi
   echo "$failed"
 }
-
