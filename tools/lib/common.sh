@@ -97,6 +97,23 @@ vantrel_runs_32bit_code() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
 # when VANTREL_64BIT_WINE=1 asks for it (to try that route on a machine that runs 32-bit code).
 vantrel_64bit_route() { [ "${VANTREL_64BIT_WINE:-0}" = 1 ] || ! vantrel_runs_32bit_code; }
 
+# Why a check that needs 32-bit programs to run does not run on the 64-bit route.
+vantrel_64bit_reason() {
+  if vantrel_runs_32bit_code; then
+    echo "VANTREL_64BIT_WINE=1 asks for the 64-bit route"
+  else
+    echo "this machine runs no 32-bit code"
+  fi
+}
+
+# Notes a check that cannot run here, with the reason, for tools/test's count of skipped checks
+# (in the file VANTREL_SKIPS names):  vantrel_skip WHAT WHY
+vantrel_skip() {
+  echo "skipped: $1 ($2)" >&2
+  [ -n "${VANTREL_SKIPS:-}" ] && printf '%s (%s)\n' "$1" "$2" >>"$VANTREL_SKIPS"
+  return 0
+}
+
 # The build tree whose Windows programs Wine runs: the 32-bit tree of the product, or on the
 # 64-bit route the same sources and tests built as 64-bit programs.
 vantrel_wine_tree() {
