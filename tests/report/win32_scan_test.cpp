@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 
 #include "app/floating_point_state.h"
@@ -112,19 +113,20 @@ TEST(Win32ScanTest, ReportOfARealDirectoryMatchesByteForByte) {
     }
   }
 
+  // "*.PMM" matches a long name as it stands, and a short name where the volume makes them
+  // (fsutil 8dot3name), which need not end in ".PMM": Windows may list these two or not. Wine
+  // lists both, through short names of its own that take the extension after the last inner dot.
+  const std::set<std::string> listedOnlyBySomeVolumes = {"A.PMM.", "B.PMM "};
   const CurrentDirectoryScope inDirectory(dir.path());
   std::string expected(kReportHeading);
+  std::size_t requiredListed = 0;
   for (const std::string& name : testing::ListingOrder("*.PMM")) {
     const auto row = expectedRows.find(name);
-    if (row != expectedRows.end()) expected += row->second;
+    if (row == expectedRows.end()) continue;
+    expected += row->second;
+    requiredListed += !listedOnlyBySomeVolumes.contains(name);
   }
-  ASSERT_EQ(
-      expected.size(), kReportHeading.size() +
-                           [&] {
-                             std::size_t all = 0;
-                             for (const auto& [name, row] : expectedRows) all += row.size();
-                             return all;
-                           }())
+  ASSERT_EQ(requiredListed, expectedRows.size() - listedOnlyBySomeVolumes.size())
       << "the listing missed a folder";
 
   const auto before = testing::Snapshot(dir.path());
