@@ -173,6 +173,23 @@ TEST(Win32FileSystemTest, OpenNeverCreatesAndLetsTheMailClientIn) {
   fileSystem.Close(file.id);
 }
 
+// Windows fails the whole conversion, and the name would show empty, when given a flag its code
+// page refuses; Wine takes any.
+TEST(Win32FileSystemTest, NamesAreConvertedWithOnlyFlagsTheCodePageTakes) {
+  const struct {
+    UINT codePage;
+    DWORD flags;
+  } cases[] = {
+      {1252, 0x400}, {1250, 0x400},  {874, 0x400}, {932, 0x400}, {936, 0x400}, {949, 0x400},
+      {950, 0x400},  {20127, 0x400}, {42, 0},      {50220, 0},   {50221, 0},   {50222, 0},
+      {50225, 0},    {50227, 0},     {50229, 0},   {57002, 0},   {57006, 0},   {57011, 0},
+      {65000, 0},    {65001, 0},     {54936, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NameConversionFlags(c.codePage), c.flags) << c.codePage;
+  }
+}
+
 TEST(GuardedCallTest, ReportsTheCallsErrorAndRestoresTheProcessState) {
   LoadX87ControlWord(kProgramControlWord);
   const std::uint16_t programWord =
