@@ -17,6 +17,7 @@
 #include "ui/dialog_engine.h"
 #include "ui/main_window.h"
 #include "ui/test_dialogs.h"
+#include "ui/utf8_code_page.h"
 #include "ui/window_registry.h"
 
 namespace vantrel {
@@ -261,16 +262,6 @@ bool MultiByteCodePage() {
   return GetCPInfo(CP_ACP, &info) && info.MaxCharSize >= 2;
 }
 
-// Whether this is the copy of the program whose manifest asks for UTF-8 as its code page.
-bool ManifestAsksForUtf8() {
-  const HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), RT_MANIFEST);
-  const HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
-  if (loaded == nullptr) return false;
-  const std::string_view manifest(static_cast<const char*>(LockResource(loaded)),
-                                  SizeofResource(nullptr, found));
-  return manifest.find(">UTF-8</activeCodePage>") != std::string_view::npos;
-}
-
 // Characters of two or more bytes in the ANSI code page that come back unchanged: two bytes in
 // a double-byte code page; in UTF-8 two (Greek, Cyrillic), three (CJK) and four (emoji, a
 // surrogate pair in UTF-16).
@@ -309,7 +300,7 @@ std::vector<std::string_view> LinesOf(std::string_view text) {
 // otherwise end inside characters, each converted on its own.
 TEST(ReportControlTest, MultiByteReportReachesTheControlByteForByte) {
   testing::ExpectTheCodePageOfThisRun();
-  if (ManifestAsksForUtf8() && GetACP() != CP_UTF8) {
+  if (testing::ManifestAsksForUtf8() && GetACP() != CP_UTF8) {
     GTEST_SKIP() << "needs code page 65001, which Windows gives this program from Windows 10 "
                     "version 1903 on; this one runs under "
                  << GetACP();
