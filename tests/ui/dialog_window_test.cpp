@@ -14,6 +14,7 @@
 #include "report/folder_report.h"
 #include "report/win32_file_system.h"
 #include "support/code_page.h"
+#include "support/wine.h"
 #include "ui/dialog_engine.h"
 #include "ui/main_window.h"
 #include "ui/test_dialogs.h"
@@ -362,6 +363,44 @@ TEST(ReportControlTest, MultiByteReportReachesTheControlByteForByte) {
   }
   EXPECT_EQ(brokenRows, 0u);
   EXPECT_EQ(shownLines.size(), 1201u);
+}
+
+// In the report's fixed-pitch font every size, right-aligned in its 12 bytes after an
+// identifier of 22, ends where the heading's "Size" does.
+TEST(ReportControlTest, SizesShareOneRightEdge) {
+  if (testing::UnderWine()) {
+    GTEST_SKIP() << "Wine gives a space that directly follows a TAB no width (its Uniscribe puts "
+                    "it in an item of the TAB's script and shapes it zero-width), so a size's "
+                    "leading spaces take no room";
+  }
+  ErrorRecord errors;
+  FolderReport report;
+  report.Append(kReportHeading);
+  for (const std::uint64_t size : {7u, 50u, 128u, 1000u, 65536u, 1000000u, 999999999u}) {
+    AppendFolderRow(report,
+                    {.name = "INBOX.PMM",
+                     .identifier = "6047572E:6F49:FOL01355",
+                     .size = size,
+                     .friendlyName = "Inbox"},
+                    errors, AnsiCodePageCharacters());
+  }
+  const DialogFontScope font("Courier", 8);
+  LoadRichEditLibrary();
+  ScopedWindow dialog(MakeDialog());
+  const HWND control = AddControl(ControlKind::ByClassName, dialog.get(), 27, "richedit", "", 10, 5,
+                                  350, 200, 0x50311084, 0, nullptr);
+  ASSERT_NE(control, nullptr);
+  FillReportControl(control, report.view());
+
+  std::vector<LONG> edges;
+  for (WPARAM line = 0; line < 8; ++line) {
+    POINTL end{};
+    const LRESULT start = SendMessageA(control, EM_LINEINDEX, line, 0);
+    SendMessageA(control, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&end), start + 48);
+    edges.push_back(end.x);
+  }
+  ASSERT_GT(edges[0], 0);
+  EXPECT_EQ(edges, std::vector<LONG>(8, edges[0]));
 }
 
 }  // namespace
