@@ -42,10 +42,7 @@ void GuardedSearchTraits::Close(Handle search) {
 }
 
 Win32FileSystem::Win32FileSystem()
-    : codePage_(GetACP()),
-      // Best fit would show "Abc.PMM" for "Ābc.PMM", a name another folder may have. UTF-8
-      // takes no such flag: it spells every name.
-      conversionFlags_(codePage_ == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS) {}
+    : codePage_(GetACP()), conversionFlags_(NameConversionFlags(codePage_)) {}
 
 void Win32FileSystem::TakeCurrentDirectory() {
   directoryTaken_ = true;

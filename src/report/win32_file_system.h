@@ -15,6 +15,28 @@ struct GuardedSearchTraits : SearchHandleTraits {
   static void Close(Handle search);
 };
 
+// The flags names are converted to `codePage` with: no best fit, so "Ābc.PMM" never
+// shows as "Abc.PMM", a name another folder may have. WideCharToMultiByte refuses every flag
+// (ERROR_INVALID_FLAGS) for the ISO-2022, ISCII, UTF-7 and Symbol code pages, and every one but
+// WC_ERR_INVALID_CHARS for UTF-8 and GB 18030; UTF-8 spells every name anyway.
+constexpr DWORD NameConversionFlags(UINT codePage) {
+  switch (codePage) {
+    case 42:
+    case 50220:
+    case 50221:
+    case 50222:
+    case 50225:
+    case 50227:
+    case 50229:
+    case 54936:
+    case 65000:
+    case 65001:
+      return 0;
+    default:
+      return codePage >= 57002 && codePage <= 57011 ? 0 : WC_NO_BEST_FIT_CHARS;
+  }
+}
+
 // The folder scan's file system on Win32 calls, each made through GuardedCall. Names are the
 // platform's own UTF-16 names: listed with the wide calls and opened under the listed directory
 // as "\\?\" paths, so every row reads the file it names.

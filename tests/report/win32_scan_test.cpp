@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 
 #include "app/floating_point_state.h"
@@ -15,6 +16,7 @@
 #include "support/code_page.h"
 #include "support/folder_text.h"
 #include "support/temp_directory.h"
+#include "ui/utf8_code_page.h"
 
 namespace vantrel {
 namespace {
@@ -30,6 +32,11 @@ using testing::ReportRow;
 // platform's and is taken from its own listing.
 TEST(Win32ScanTest, ReportOfARealDirectoryMatchesByteForByte) {
   testing::ExpectTheCodePageOfThisRun();
+  if (testing::ManifestAsksForUtf8() && GetACP() != CP_UTF8) {
+    GTEST_SKIP() << "needs code page 65001, which Windows gives this program from Windows 10 "
+                    "version 1903 on; this one runs under "
+                 << GetACP();
+  }
   TempDirectory dir(200);
   std::string inbox = FolderFileHeader("Inbox", "6047572E:6F49:FOL01355");
   inbox += "From: someone\r\n\r\nHello\r\n\x1A";
@@ -112,19 +119,20 @@ TEST(Win32ScanTest, ReportOfARealDirectoryMatchesByteForByte) {
     }
   }
 
+  // "*.PMM" matches a long name as it stands, and a short name where the volume makes them
+  // (fsutil 8dot3name), which need not end in ".PMM": Windows may list these two or not. Wine
+  // lists both, through short names of its own that take the extension after the last inner dot.
+  const std::set<std::string> listedOnlyBySomeVolumes = {"A.PMM.", "B.PMM "};
   const CurrentDirectoryScope inDirectory(dir.path());
   std::string expected(kReportHeading);
+  std::size_t requiredListed = 0;
   for (const std::string& name : testing::ListingOrder("*.PMM")) {
     const auto row = expectedRows.find(name);
-    if (row != expectedRows.end()) expected += row->second;
+    if (row == expectedRows.end()) continue;
+    expected += row->second;
+    requiredListed += !listedOnlyBySomeVolumes.contains(name);
   }
-  ASSERT_EQ(
-      expected.size(), kReportHeading.size() +
-                           [&] {
-                             std::size_t all = 0;
-                             for (const auto& [name, row] : expectedRows) all += row.size();
-                             return all;
-                           }())
+  ASSERT_EQ(requiredListed, expectedRows.size() - listedOnlyBySomeVolumes.size())
       << "the listing missed a folder";
 
   const auto before = testing::Snapshot(dir.path());
@@ -171,11 +179,31 @@ TEST(Win32FileSystemTest, OpenNeverCreatesAndLetsTheMailClientIn) {
   fileSystem.Close(file.id);
 }
 
+// Windows fails the whole conversion, and the name would show empty, when given a flag its code
+// page refuses; Wine takes any.
+TEST(Win32FileSystemTest, NamesAreConvertedWithOnlyFlagsTheCodePageTakes) {
+  const struct {
+    UINT codePage;
+    DWORD flags;
+  } cases[] = {
+      {1252, 0x400}, {1250, 0x400},  {874, 0x400}, {932, 0x400}, {936, 0x400}, {949, 0x400},
+      {950, 0x400},  {20127, 0x400}, {42, 0},      {50220, 0},   {50221, 0},   {50222, 0},
+      {50225, 0},    {50227, 0},     {50229, 0},   {57002, 0},   {57006, 0},   {57011, 0},
+      {65000, 0},    {65001, 0},     {54936, 0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NameConversionFlags(c.codePage), c.flags) << c.codePage;
+  }
+}
+
 TEST(GuardedCallTest, ReportsTheCallsErrorAndRestoresTheProcessState) {
   LoadX87ControlWord(kProgramControlWord);
   const std::uint16_t programWord =
       X87ControlWord();  // reserved bits read back as the CPU sets them
   const UINT previousMode = SetErrorMode(0);
+  // Windows keeps SEM_NOALIGNMENTFAULTEXCEPT once a process has set it (GoogleTest sets it
+  // before any test): what clearing leaves is the floor every mode here stands on.
+  const UINT kept = GetErrorMode();
 
   UINT modeDuringCall = 0;
   const auto result = GuardedCall([&] {
@@ -189,8 +217,8 @@ TEST(GuardedCallTest, ReportsTheCallsErrorAndRestoresTheProcessState) {
   EXPECT_EQ(result.value, 42);
   EXPECT_TRUE(result.failed());
   EXPECT_EQ(result.lastError, DWORD{ERROR_SHARING_VIOLATION});
-  EXPECT_EQ(modeDuringCall, UINT{SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX});
-  EXPECT_EQ(GetErrorMode(), 0u);
+  EXPECT_EQ(modeDuringCall, kept | 0x8001u);
+  EXPECT_EQ(GetErrorMode(), kept);
   EXPECT_EQ(X87ControlWord(), programWord);
   SetErrorMode(previousMode);
 

@@ -63,8 +63,8 @@ TEST_F(DialogProcTest, ControlCallbackSeesEveryCommandOfItsControl) {
   Add(42, "BUTTON", WS_CHILD | WS_VISIBLE, nullptr);
   const LPARAM fromButton = reinterpret_cast<LPARAM>(button);
 
-  SendMessageA(button, BM_CLICK, 0, 0);
-  for (const WORD code : {WORD{1}, WORD{EN_CHANGE}, WORD{0xFFFF}}) {
+  // A click as the button reports it, which needs no active dialog as BM_CLICK might.
+  for (const WORD code : {WORD{BN_CLICKED}, WORD{1}, WORD{EN_CHANGE}, WORD{0xFFFF}}) {
     SendMessageA(dialog_.get(), WM_COMMAND, MAKEWPARAM(40, code), fromButton);
   }
   SendMessageA(dialog_.get(), WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), 0);

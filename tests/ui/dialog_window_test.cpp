@@ -14,9 +14,11 @@
 #include "report/folder_report.h"
 #include "report/win32_file_system.h"
 #include "support/code_page.h"
+#include "support/wine.h"
 #include "ui/dialog_engine.h"
 #include "ui/main_window.h"
 #include "ui/test_dialogs.h"
+#include "ui/utf8_code_page.h"
 #include "ui/window_registry.h"
 
 namespace vantrel {
@@ -261,16 +263,6 @@ bool MultiByteCodePage() {
   return GetCPInfo(CP_ACP, &info) && info.MaxCharSize >= 2;
 }
 
-// Whether this is the copy of the program whose manifest asks for UTF-8 as its code page.
-bool ManifestAsksForUtf8() {
-  const HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(1), RT_MANIFEST);
-  const HGLOBAL loaded = found != nullptr ? LoadResource(nullptr, found) : nullptr;
-  if (loaded == nullptr) return false;
-  const std::string_view manifest(static_cast<const char*>(LockResource(loaded)),
-                                  SizeofResource(nullptr, found));
-  return manifest.find(">UTF-8</activeCodePage>") != std::string_view::npos;
-}
-
 // Characters of two or more bytes in the ANSI code page that come back unchanged: two bytes in
 // a double-byte code page; in UTF-8 two (Greek, Cyrillic), three (CJK) and four (emoji, a
 // surrogate pair in UTF-16).
@@ -309,7 +301,7 @@ std::vector<std::string_view> LinesOf(std::string_view text) {
 // otherwise end inside characters, each converted on its own.
 TEST(ReportControlTest, MultiByteReportReachesTheControlByteForByte) {
   testing::ExpectTheCodePageOfThisRun();
-  if (ManifestAsksForUtf8() && GetACP() != CP_UTF8) {
+  if (testing::ManifestAsksForUtf8() && GetACP() != CP_UTF8) {
     GTEST_SKIP() << "needs code page 65001, which Windows gives this program from Windows 10 "
                     "version 1903 on; this one runs under "
                  << GetACP();
@@ -371,6 +363,44 @@ TEST(ReportControlTest, MultiByteReportReachesTheControlByteForByte) {
   }
   EXPECT_EQ(brokenRows, 0u);
   EXPECT_EQ(shownLines.size(), 1201u);
+}
+
+// In the report's fixed-pitch font every size, right-aligned in its 12 bytes after an
+// identifier of 22, ends where the heading's "Size" does.
+TEST(ReportControlTest, SizesShareOneRightEdge) {
+  if (testing::UnderWine()) {
+    GTEST_SKIP() << "Wine gives a space that directly follows a TAB no width (its Uniscribe puts "
+                    "it in an item of the TAB's script and shapes it zero-width), so a size's "
+                    "leading spaces take no room";
+  }
+  ErrorRecord errors;
+  FolderReport report;
+  report.Append(kReportHeading);
+  for (const std::uint64_t size : {7u, 50u, 128u, 1000u, 65536u, 1000000u, 999999999u}) {
+    AppendFolderRow(report,
+                    {.name = "INBOX.PMM",
+                     .identifier = "6047572E:6F49:FOL01355",
+                     .size = size,
+                     .friendlyName = "Inbox"},
+                    errors, AnsiCodePageCharacters());
+  }
+  const DialogFontScope font("Courier", 8);
+  LoadRichEditLibrary();
+  ScopedWindow dialog(MakeDialog());
+  const HWND control = AddControl(ControlKind::ByClassName, dialog.get(), 27, "richedit", "", 10, 5,
+                                  350, 200, 0x50311084, 0, nullptr);
+  ASSERT_NE(control, nullptr);
+  FillReportControl(control, report.view());
+
+  std::vector<LONG> edges;
+  for (WPARAM line = 0; line < 8; ++line) {
+    POINTL end{};
+    const LRESULT start = SendMessageA(control, EM_LINEINDEX, line, 0);
+    SendMessageA(control, EM_POSFROMCHAR, reinterpret_cast<WPARAM>(&end), start + 48);
+    edges.push_back(end.x);
+  }
+  ASSERT_GT(edges[0], 0);
+  EXPECT_EQ(edges, std::vector<LONG>(8, edges[0]));
 }
 
 }  // namespace
