@@ -261,11 +261,11 @@ TEST_F(ProgramTest, WaitsWithoutSpinningAndCloseBoxEndsWithZero) {
 // DLLs named like the rich-edit libraries beside the program, as in a Downloads folder, never
 // run: the program loads the system's own and shows its report.
 TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
-  ASSERT_TRUE(CopyFileA(testing::ProgramPath("vantrel.exe").c_str(),
-                        dir_.PathOf("vantrel.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("vantrel.exe")).c_str(),
+                        testing::Wide(dir_.PathOf("vantrel.exe")).c_str(), FALSE));
   for (const char* planted : {"RICHED32.DLL", "RICHED20.DLL"}) {
-    ASSERT_TRUE(CopyFileA(testing::ProgramPath("planted_dll.dll").c_str(),
-                          dir_.PathOf(planted).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("planted_dll.dll")).c_str(),
+                          testing::Wide(dir_.PathOf(planted)).c_str(), FALSE));
   }
   // Windows looks for them beside the program first by itself; Wine is told to.
   const testing::RichEditFilesFirst asOnWindows("vantrel.exe");
@@ -277,7 +277,8 @@ TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
   Click(kQuit);
   ExpectExitCode(0);
   for (const std::string planted : {"RICHED32.DLL", "RICHED20.DLL"}) {
-    EXPECT_EQ(GetFileAttributesA(dir_.PathOf(planted + ".loaded").c_str()), INVALID_FILE_ATTRIBUTES)
+    EXPECT_EQ(GetFileAttributesW(testing::Wide(dir_.PathOf(planted + ".loaded")).c_str()),
+              INVALID_FILE_ATTRIBUTES)
         << "the " << planted << " beside the program was loaded";
   }
 }
