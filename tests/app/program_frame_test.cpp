@@ -12,6 +12,7 @@
 #include "app/floating_point_state.h"
 #include "app/scoped_win.h"
 #include "support/program_driver.h"
+#include "support/temp_directory.h"
 #include "ui/dialog_font.h"
 
 namespace vantrel {
@@ -124,8 +125,7 @@ TEST(ProgramFrameProcessTest, ExitCodesAndShowCommand) {
       {"fill 64-characters-that-overwrite-the-stack-guard-and-more-besides", std::nullopt,
        0xC0000409},
   };
-  char directory[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, directory);
+  const std::string directory = testing::CurrentDirectory();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments);
     const testing::RunningProgram probe(testing::ProgramCommand("frame_probe.exe", c.arguments),
@@ -137,8 +137,7 @@ TEST(ProgramFrameProcessTest, ExitCodesAndShowCommand) {
 
 // The stack protector's guard is seeded anew in every process, not left at its initial value.
 TEST(ProgramFrameProcessTest, StackGuardDiffersBetweenProcesses) {
-  char directory[MAX_PATH];
-  GetCurrentDirectoryA(MAX_PATH, directory);
+  const std::string directory = testing::CurrentDirectory();
   std::optional<DWORD> guards[2];
   for (auto& guard : guards) {
     const testing::RunningProgram probe(testing::ProgramCommand("frame_probe.exe", "guard"),

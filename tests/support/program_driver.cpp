@@ -1,13 +1,19 @@
 #include "support/program_driver.h"
 
+#include "support/temp_directory.h"
+
 namespace vantrel::testing {
 
 std::string ProgramPath(const std::string& fileName) {
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string directory(path, length);
-  directory.erase(directory.find_last_of("\\/") + 1);
-  return directory + fileName;
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length;
+  while ((length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) ==
+         path.size()) {
+    path.resize(path.size() * 2);
+  }
+  path.resize(length);
+  path.erase(path.find_last_of(L"\\/") + 1);
+  return Utf8(path) + fileName;
 }
 
 std::string ProgramCommand(const std::string& fileName, const std::string& arguments) {
@@ -19,17 +25,16 @@ std::string ProgramCommand(const std::string& fileName, const std::string& argum
 
 RunningProgram::RunningProgram(const std::string& commandLine, const std::string& directory,
                                std::optional<WORD> showWindow) {
-  STARTUPINFOA startup{};
+  STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   if (showWindow) {
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = *showWindow;
   }
   PROCESS_INFORMATION info{};
-  std::vector<char> line(commandLine.begin(), commandLine.end());
-  line.push_back('\0');
-  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                     &startup, &info)) {
+  std::wstring line = Wide(commandLine);  // CreateProcessW may write to it
+  if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     Wide(directory).c_str(), &startup, &info)) {
     const ScopedKernelHandle thread(info.hThread);
     process_.reset(info.hProcess);
     id_ = info.dwProcessId;

@@ -11,6 +11,8 @@
 
 namespace vantrel::testing {
 
+// Paths and command lines here are UTF-8, made wide for every call that takes them.
+
 // Full path of a program built next to the running test program.
 std::string ProgramPath(const std::string& fileName);
 

@@ -33,20 +33,42 @@ void RemoveTree(const std::wstring& path) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       RemoveTree(child);
     } else {
-      DeleteFileW(child.c_str());
+      WhileHeld([&] { return DeleteFileW(child.c_str()) != FALSE; });
     }
   });
-  RemoveDirectoryW(path.c_str());
+  // A file deleted while a scanner still has it open stays in the directory until it is closed.
+  WhileHeld([&] { return RemoveDirectoryW(path.c_str()) != FALSE; });
 }
 
 ScopedFile OpenForWriting(const std::string& path, DWORD disposition) {
-  ScopedFile file(CreateFileW(Verbatim(path).c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  ScopedFile file;
+  WhileHeld([&] {
+    file.reset(CreateFileW(Verbatim(path).c_str(), GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
+  });
   if (!file.valid()) Fail("opening " + path);
   return file;
 }
 
 }  // namespace
+
+bool WhileHeld(const std::function<bool()>& attempt) {
+  constexpr ULONGLONG kPatienceMs = 2000;
+  const ULONGLONG deadline = GetTickCount64() + kPatienceMs;
+  for (;;) {
+    if (attempt()) return true;
+    const DWORD error = GetLastError();
+    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
+         error != ERROR_DIR_NOT_EMPTY) ||
+        GetTickCount64() >= deadline) {
+      SetLastError(error);
+      return false;
+    }
+    Sleep(20);
+  }
+}
 
 std::wstring Wide(std::string_view utf8) {
   std::wstring wide(utf8.size(), L'\0');
@@ -124,9 +146,27 @@ void TempDirectory::SetAttributes(std::string_view name, DWORD attributes) const
   }
 }
 
+std::string CurrentDirectory() {
+  std::wstring directory(GetCurrentDirectoryW(0, nullptr), L'\0');
+  directory.resize(GetCurrentDirectoryW(static_cast<DWORD>(directory.size()), directory.data()));
+  return Utf8(directory);
+}
+
+std::string ReadWhole(const std::string& path) {
+  const ScopedFile file(CreateFileW(Verbatim(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr));
+  std::string bytes;
+  if (!file.valid()) return bytes;
+  char buffer[4096];
+  for (DWORD read = 0; ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0;) {
+    bytes.append(buffer, read);
+  }
+  return bytes;
+}
+
 CurrentDirectoryScope::CurrentDirectoryScope(const std::string& path) {
-  previous_.resize(GetCurrentDirectoryW(0, nullptr));
-  previous_.resize(GetCurrentDirectoryW(static_cast<DWORD>(previous_.size()), previous_.data()));
+  previous_ = Wide(CurrentDirectory());
   if (!SetCurrentDirectoryW(Wide(path).c_str())) Fail("changing to " + path);
 }
 
@@ -146,8 +186,8 @@ std::map<std::string, EntryState> Snapshot(const std::string& directory) {
                       data.ftLastWriteTime.dwLowDateTime;
     if (entry.size > kContentLimit || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
     const ScopedFile file(CreateFileW((root + L"\\" + data.cFileName).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
     if (!file.valid()) {
       entry.content = "<unreadable " + std::to_string(GetLastError()) + ">";
       return;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -17,6 +18,15 @@ std::string Utf8(std::wstring_view wide);
 // `path` as a "\\?\" path, which the platform takes as it is: no trimming of trailing dots or
 // spaces, no device names, no length limit.
 std::wstring Verbatim(std::string_view path);
+
+// Calls `attempt` until it succeeds, for up to two seconds while it fails only because another
+// process holds the file: a virus scanner opens every file just written, for a moment. The
+// last error is the last attempt's.
+bool WhileHeld(const std::function<bool()>& attempt);
+
+// The current directory, and the whole of a file (empty when it cannot be read), in UTF-8.
+std::string CurrentDirectory();
+std::string ReadWhole(const std::string& path);
 
 // A fresh directory under the temporary folder, removed with everything in it at the end.
 // Given a length, it is made that deep at least, through nested directories.

@@ -3,27 +3,34 @@
 //   rich_edit_probe refused|found <file>
 // "refused" loads it as a system without SetDefaultDllDirectories must (XP, Vista, 7 without
 // KB2533623), "found" with the call the system has. The path of the module loaded goes into
-// <file>; the exit code is 1 when none was loaded. Once a process has loaded the library or
-// narrowed its DLL search, later loads in it tell nothing, hence a process per load.
+// <file>, in UTF-8; the exit code is 1 when none was loaded. Once a process has loaded the
+// library or narrowed its DLL search, later loads in it tell nothing, hence a process per load.
 #include <windows.h>
 
-#include <cstring>
+#include <shellapi.h>
+
+#include <string_view>
 
 #include "ui/main_window.h"
 
-int main(int argc, char** argv) {
-  if (argc != 3) return 2;
-  const HMODULE library = std::strcmp(argv[1], "refused") == 0
+int main() {
+  int argc = 0;
+  wchar_t** const argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr || argc != 3) return 2;
+  const HMODULE library = std::wstring_view(argv[1]) == L"refused"
                               ? vantrel::LoadRichEditLibrary(nullptr)
                               : vantrel::LoadRichEditLibrary();
   if (library == nullptr) return 1;
-  char path[MAX_PATH];
-  const DWORD length = GetModuleFileNameA(library, path, MAX_PATH);
-  const HANDLE file = CreateFileA(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(library, path, MAX_PATH);
+  char utf8[MAX_PATH * 3];
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), utf8,
+                                        sizeof utf8, nullptr, nullptr);
+  const HANDLE file = CreateFileW(argv[2], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 3;
   DWORD written = 0;
-  WriteFile(file, path, length, &written, nullptr);
+  WriteFile(file, utf8, static_cast<DWORD>(bytes), &written, nullptr);
   CloseHandle(file);
   return 0;
 }
