@@ -40,7 +40,9 @@ double TimeToReport(const std::string& directory) {
       60000);
   const double elapsed = Seconds() - start;
   if (!shown) return -1;
-  PostMessageA(GetDlgItem(window, ID_QUIT), BM_CLICK, 0, 0);
+  // As a click reports itself: BM_CLICK may fail while the window is not active.
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(ID_QUIT, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(window, ID_QUIT)));
   return program.WaitForExit() == std::optional<DWORD>(0) ? elapsed : -1;
 }
 
@@ -84,8 +86,9 @@ int main(int argc, char** argv) {
               fullMedian);
   std::printf("bare loop %.3f s; (folders - empty) / bare loop = %.2f\n", bareMedian,
               added / bareMedian);
-  std::printf("bare fill %.3f s (then shown and painted in %.3f s); (folders - empty) / (bare loop"
-              " + bare fill) = %.2f\n",
-              fillMedian, paintMedian, added / (bareMedian + fillMedian));
+  std::printf(
+      "bare fill %.3f s (then shown and painted in %.3f s); (folders - empty) / (bare loop"
+      " + bare fill) = %.2f\n",
+      fillMedian, paintMedian, added / (bareMedian + fillMedian));
   return 0;
 }

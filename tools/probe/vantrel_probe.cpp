@@ -44,7 +44,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "quit") {
-    PostMessageA(GetDlgItem(window, ID_QUIT), BM_CLICK, 0, 0);
+    // As a click reports itself: BM_CLICK may fail while the window is not active.
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(ID_QUIT, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, ID_QUIT)));
     return 0;
   }
   std::fprintf(stderr, "usage: vantrel_probe show|quit\n");
