@@ -1,12 +1,13 @@
 // A test program that never ends, and starts one that never ends either: the test pack's runner
 // must end both when its time limit is up (tools/lib/pack_timeout.sh). Writes no report.
-//   never_ends            starts "never_ends child", then waits for ever
+//   never_ends [ARGUMENT...]   starts "never_ends child", then waits for ever
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
-int wmain(int argc, wchar_t**) {
-  if (argc < 2) {
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2 || std::wcscmp(argv[1], L"child") != 0) {
     std::wstring exe(32768, L'\0');
     exe.resize(GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size())));
     std::wstring commandLine = L"\"" + exe + L"\" child";
