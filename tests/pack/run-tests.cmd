@@ -7,5 +7,7 @@ rem /timeout: how long one program may run before it is ended and counted as fai
 rem /nopause: never wait for a key at the end; without it, only a window opened by a
 rem double-click waits. Works from any folder and any current directory; needs no administrator
 rem rights or network. test_summary.exe does the work.
-"%~dp0test_summary.exe" %* @PROGRAMS@
+setlocal
+set programs=@PROGRAMS@
+"%~dp0test_summary.exe" %* %programs%
 exit /b %errorlevel%
