@@ -2,25 +2,12 @@
 rem Runs Vantrel's Windows test programs that lie beside this file, each writing GoogleTest's
 rem XML report and its output into the results folder here, then adds them up: the summary goes
 rem to the screen and to results\summary.txt. Exits with 0 only when nothing failed.
-rem Works from any folder and any current directory; needs no administrator rights or network.
+rem   run-tests.cmd [/nopause] [/timeout:SECONDS]
+rem /timeout: how long one program may run before it is ended and counted as failed (600 s).
+rem /nopause: never wait for a key at the end; without it, only a window opened by a
+rem double-click waits. Works from any folder and any current directory; needs no administrator
+rem rights or network. test_summary.exe does the work.
 setlocal
-pushd "%~dp0"
-rem An earlier run's reports would be counted again, hiding a program that now writes none.
-if exist results rd /s /q results
-md results
 set programs=@PROGRAMS@
-for %%p in (%programs%) do (
-  echo Running %%p...
-  "%~dp0%%p.exe" --gtest_output=xml:results\%%p.xml >results\%%p.txt 2>&1
-)
-echo.
-"%~dp0test_summary.exe" %programs%
-set status=%errorlevel%
-popd
-rem Started by double-click, cmd runs this file alone (its command line names it) and its window
-rem closes at the end: keep it open to be read. Typed in a Command Prompt, the prompt stays
-rem anyway. Wine's cmd leaves CMDCMDLINE empty, so there it never waits.
-setlocal EnableDelayedExpansion
-set "launcher=!cmdcmdline!"
-if defined launcher if /i not "!launcher:%~nx0=!"=="!launcher!" pause
-exit /b %status%
+"%~dp0test_summary.exe" %* %programs%
+exit /b %errorlevel%
