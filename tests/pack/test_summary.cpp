@@ -202,27 +202,6 @@ bool Clear(const std::wstring& path, std::string& problem) {
   return false;
 }
 
-// GoogleTest opens its report with the C runtime's char functions, in the ANSI code page: a
-// folder named in letters that code page lacks would reach it as '?'. The folder's short name,
-// where the volume keeps short names, is plain ASCII.
-bool FitsAnsiCodePage(const std::wstring& text) {
-  if (GetACP() == CP_UTF8) return true;
-  BOOL lost = FALSE;
-  const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(),
-                                       static_cast<int>(text.size()), nullptr, 0, nullptr, &lost);
-  return size > 0 && !lost;
-}
-
-std::wstring ReportPathForProgram(const std::wstring& results, const std::wstring& name) {
-  const std::wstring full = results + name + L".xml";
-  if (FitsAnsiCodePage(full)) return full;
-  std::wstring folder(32768, L'\0');
-  folder.resize(
-      GetShortPathNameW(results.c_str(), folder.data(), static_cast<DWORD>(folder.size())));
-  const std::wstring brief = folder + name + L".xml";
-  return !folder.empty() && FitsAnsiCodePage(brief) ? brief : full;
-}
-
 ScopedFile OpenInheritable(const std::wstring& path, DWORD access, DWORD disposition) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   return ScopedFile(CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
@@ -298,7 +277,7 @@ Run RunProgram(const std::wstring& folder, const std::wstring& results, const st
   startup.hStdError = log.get();
   const std::wstring exe = folder + name + L".exe";
   const std::wstring commandLine =
-      L"\"" + exe + L"\" \"--gtest_output=xml:" + ReportPathForProgram(results, name) + L"\"";
+      L"\"" + exe + L"\" \"--gtest_output=xml:" + results + name + L".xml" + L"\"";
   ScopedKernelHandle process;
   DWORD error = 0;
   if (!StartInJob(exe, commandLine, folder, startup, job.get(), process, error)) {

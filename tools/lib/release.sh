@@ -5,7 +5,7 @@
 # The test programs of the pack, in the order test_summary.exe runs them (run-tests.cmd names
 # them) and adds up their reports. Each one must be in the tree when the pack is written.
 # ui_tests_utf8 is ui_tests with a manifest that makes UTF-8 its ANSI code page.
-VANTREL_PACK_PROGRAMS=(app_tests program_tests report_tests ui_tests ui_tests_utf8)
+VANTREL_PACK_PROGRAMS=(app_tests program_tests report_tests report_tests_utf8 ui_tests ui_tests_utf8)
 # What those programs start (frame_probe by app_tests, rich_edit_probe by ui_tests, planted_dll
 # by program_tests and ui_tests) and the program that runs them and adds up their reports.
 VANTREL_PACK_HELPERS=(frame_probe.exe rich_edit_probe.exe planted_dll.dll test_summary.exe)
