@@ -296,6 +296,13 @@ std::vector<std::string_view> LinesOf(std::string_view text) {
   return lines;
 }
 
+// A report control with the main window's styles, in a dialog of its own.
+HWND AddReportControl(HWND dialog) {
+  LoadRichEditLibrary();
+  return AddControl(ControlKind::ByClassName, dialog, 27, "richedit", "", 10, 5, 350, 200,
+                    0x50311084, 0, nullptr);
+}
+
 // Rows of double-byte or UTF-8 names and texts, some cut inside a character, reach the control
 // byte for byte however the control is handed them in pieces: its 4,096-byte pieces would
 // otherwise end inside characters, each converted on its own.
@@ -342,10 +349,8 @@ TEST(ReportControlTest, MultiByteReportReachesTheControlByteForByte) {
                     errors, AnsiCodePageCharacters());
   }
 
-  LoadRichEditLibrary();
   ScopedWindow dialog(MakeDialog());
-  const HWND control = AddControl(ControlKind::ByClassName, dialog.get(), 27, "richedit", "", 10, 5,
-                                  350, 200, 0x50311084, 0, nullptr);
+  const HWND control = AddReportControl(dialog.get());
   ASSERT_NE(control, nullptr);
   FillReportControl(control, report.view());
 
@@ -385,10 +390,8 @@ TEST(ReportControlTest, SizesShareOneRightEdge) {
                     errors, AnsiCodePageCharacters());
   }
   const DialogFontScope font("Courier", 8);
-  LoadRichEditLibrary();
   ScopedWindow dialog(MakeDialog());
-  const HWND control = AddControl(ControlKind::ByClassName, dialog.get(), 27, "richedit", "", 10, 5,
-                                  350, 200, 0x50311084, 0, nullptr);
+  const HWND control = AddReportControl(dialog.get());
   ASSERT_NE(control, nullptr);
   FillReportControl(control, report.view());
 
