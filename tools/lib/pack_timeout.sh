@@ -1,9 +1,8 @@
 # The check of the test pack's time limit: run-tests.cmd with a quick test program and one that
 # never ends (and starts another that never ends), under /timeout:5. Source it after common.sh.
-#   vantrel_check_pack_timeout BIN_DIR WINE...
-# BIN_DIR is a built Windows tree's bin folder; WINE... a command (not a shell function) that
-# runs a Windows program and, given --server, wineserver: tools/wine, say. Returns non-zero and
-# says what failed on standard error.
+#   check_pack_timeout TREE
+# TREE is the built Windows tree; the run is in the prefix of its pack (check_pack_prefix).
+# Returns non-zero and says what failed.
 VANTREL_TIMEOUT_PROGRAMS=(app_tests never_ends)
 
 # A folder beside BIN_DIR holding what those programs need and a run-tests.cmd that runs them.
@@ -21,19 +20,18 @@ vantrel_pack_timeout_folder() {
     "$(vantrel_root)/tests/pack/run-tests.cmd" >"$dir/run-tests.cmd"
 }
 
-vantrel_check_pack_timeout() {
-  local bin=$1 dir status start summary failed=0
-  shift
-  [[ $1 == */* && $1 != /* ]] && set -- "$PWD/$1" "${@:2}"  # called from the folder made here
-  dir=$(dirname "$bin")/pack-timeout
+check_pack_timeout() {
+  local bin=$1/bin dir=$1/pack-timeout status start summary failed=0
+  set -- env VANTREL_WINEPREFIX="$1/test-pack/wineprefix" \
+    $(vantrel_64bit_route || echo VANTREL_WINEARCH=win64) "$(vantrel_root)/tools/wine"
   vantrel_pack_timeout_folder "$bin" "$dir" || return 1
   start=$SECONDS
   (cd "$dir" && timeout 120 "$@" cmd /c run-tests.cmd /nopause /timeout:5) </dev/null \
     >"$dir/run.log" 2>&1
   status=$?
-  echo "run-tests.cmd /timeout:5: exit code $status after $((SECONDS - start)) s" >&2
+  echo "run-tests.cmd /timeout:5: exit code $status after $((SECONDS - start)) s"
   summary=$(tr -d '\r' 2>/dev/null <"$dir/results/summary.txt")
-  timeout_check() { "${@:2}" || { echo "pack timeout check failed: $1" >&2; failed=1; }; }
+  timeout_check() { "${@:2}" || { echo "pack timeout check failed: $1"; failed=1; }; }
   timeout_check "run-tests.cmd ends within 120 s" [ "$status" != 124 ]
   timeout_check "run-tests.cmd exits with 1" [ "$status" = 1 ]
   timeout_check "never_ends is counted as timed out" grep -qx 'never_ends: timed out after 5 s' \
@@ -45,6 +43,6 @@ vantrel_check_pack_timeout() {
   timeout_check "the results folder is kept" [ -e "$dir/results/desktop.ini" ]
   timeout_check "the earlier report is removed" [ ! -e "$dir/results/never_ends.xml" ]
   timeout_check "no process of the run is left" timeout 30 "$@" --server -w
-  [ "$failed" = 0 ] || { "$@" --server -k; cat "$dir/run.log" >&2; }
+  [ "$failed" = 0 ] || { "$@" --server -k; cat "$dir/run.log"; }
   return "$failed"
 }

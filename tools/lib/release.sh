@@ -23,13 +23,6 @@ vantrel_in_git() {
     "$(cd "$(vantrel_root)" && pwd -P)" ]
 }
 
-# Whether a Windows program is a 32-bit x86 one (its PE header's machine is 0x14c).
-vantrel_is_32bit_program() {
-  local header
-  header=$(od -An -tu4 -j60 -N4 "$1") &&
-    [ "$(od -An -tx1 -j$((header + 4)) -N2 "$1" | tr -d ' ')" = 4c01 ]
-}
-
 # The time the release's files carry, in seconds since 1970: SOURCE_DATE_EPOCH when set; in a
 # git checkout the commit's time; else the newest modification time of the tree's files, left
 # out the folders named (where earlier output lies), since a source archive made by git gives
@@ -110,15 +103,13 @@ vantrel_write_test_pack() {
   return "$status"
 }
 
-# One check of a series, counted in the caller's `failed` and named when it fails:
-#   vantrel_counted_check SERIES WHAT COMMAND...
-vantrel_counted_check() {
-  local series=$1 what=$2
-  shift 2
-  "$@" >&2 && return
-  echo "$series check failed: $what" >&2
-  failed=$((failed + 1))
-  return 1
+# Signs a Windows program with an Authenticode signature, SHA-256 digests:
+#   vantrel_sign IN OUT FILE.pfx PASSWORD_FILE
+# The signing time is SOURCE_DATE_EPOCH and no time-stamp server is asked (its answer would
+# differ from one signing to the next), so one key gives the same bytes.
+vantrel_sign() {
+  osslsigncode sign -pkcs12 "$3" -readpass "$4" -h sha256 -n Vantrel -time "$SOURCE_DATE_EPOCH" \
+    -in "$1" -out "$2" >/dev/null
 }
 
 # A throwaway self-signed code-signing certificate in DIR: signer.pfx, its password in the file

@@ -1,120 +1,87 @@
-# The release checks of tools/test: tools/release gives the same zips every time, holding the
-# tested programs and texts a Windows editor shows right; a signed release verifies, is the same
-# every time and still runs. Every release here packs the tested build/windows (tools/release
-# --tree), built once: that two clean builds give the same bytes, tools/test checks apart
-# (build/windows-again). Source it after common.sh.
-. "$(dirname "${BASH_SOURCE[0]}")/release.sh"
+# The release's checks (CTest label "release"): tools/release gives the same zips every time,
+# holding the tested programs and texts a Windows editor shows right; a signed release verifies,
+# carries SOURCE_DATE_EPOCH as its signing time, is the same every time and still runs. Every
+# release packs the tested 32-bit tree (tools/release --tree). Source it after release.sh.
+#   check_releases TREE DIR          the fixture: four releases of TREE into DIR at once
+#   check_release_* TREE DIR         one check each
 
-# Runs the checks and prints how many failed; says which on standard error. Needs the tested
-# build/windows tree, and on the 32-bit route the virtual display.
-vantrel_check_release() {
-  local root dir tested signer zip tests_zip failed=0
-  root=$(vantrel_root)
-  dir=$root/build/release-check
-  tested=$root/build/windows/bin
-  signer=$dir/signer
-  rm -rf "$dir"
-  mkdir -p "$dir"
-  release_check() { vantrel_counted_check "release" "$@"; }
+# Two unsigned releases and two signed ones, the certificate's password once from a file, once
+# on standard input; each is mostly one process's work, so all four are made at once.
+check_releases() {
+  local tree=$1 dir=$2 out pids=()
+  rm -rf "$dir" && mkdir -p "$dir" && vantrel_make_signer "$dir/signer" || return 1
   release_into() {
     local out=$1
     shift
-    "$root/tools/release" --out "$dir/$out" --tree "$root/build/windows" "$@" \
-      >"$dir/$out.log" 2>&1 || { cat "$dir/$out.log" >&2; return 1; }
-    python3 -m zipfile -e "$dir/$out"/vantrel-*-win32.zip "$dir/$out" &&
-      python3 -m zipfile -e "$dir/$out"/vantrel-*-win32-tests.zip "$dir/$out/tests"
+    "$(vantrel_root)/tools/release" --out "$dir/$out" --tree "$tree" "$@" >"$dir/$out.log" 2>&1 &&
+      python3 -m zipfile -e "$dir/$out"/vantrel-*-win32.zip "$dir/$out" &&
+      python3 -m zipfile -e "$dir/$out"/vantrel-*-win32-tests.zip "$dir/$out/tests" ||
+      { cat "$dir/$out.log"; return 1; }
   }
-  zip_entries() {
-    python3 -c 'import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())' "$1"
-  }
-  crlf_only() {
+  release_into a & pids+=($!)
+  release_into b & pids+=($!)
+  release_into signed --sign "$dir/signer/signer.pfx" --password-file "$dir/signer/password" &
+  pids+=($!)
+  release_into signed-again --sign "$dir/signer/signer.pfx" <"$dir/signer/password" & pids+=($!)
+  for out in "${pids[@]}"; do wait "$out" || return 1; done
+}
+
+# The zip and the test pack of two releases, by name.
+release_zips() { (cd "$1" && echo vantrel-*-win32.zip vantrel-*-win32-tests.zip); }
+same_zips() {
+  local zip
+  for zip in $(release_zips "$1"); do cmp "$1/$zip" "$2/$zip" || return 1; done
+}
+check_release_same() { same_zips "$2/a" "$2/b"; }
+check_release_signed_same() { same_zips "$2/signed" "$2/signed-again"; }
+
+# What the zips hold, in order, and with CR LF line ends where Notepad reads them; the tested
+# programs and the released exe; SHA256SUMS naming and verifying both zips and the exe.
+check_release_contents() {
+  local tree=$1 out=$2/a zip tests entry problems=''
+  read -r zip tests < <(release_zips "$out")
+  entries() { python3 -c 'import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())' "$1"; }
+  crlf() {
     python3 -c 'import sys; d = open(sys.argv[1], "rb").read()
 sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
   }
-  runs_program_tests() {
-    vantrel_wine "$1/program_tests.exe" --gtest_output="xml:Z:$1/program_tests.xml" \
-      >"$1/program_tests.log" 2>&1 || { cat "$1/program_tests.log" >&2; return 1; }
-    ! grep -q 'result="skipped"' "$1/program_tests.xml"
-  }
-  # osslsigncode prints the signing time as "Signing time: Dec  9 20:11:21 2026 GMT".
-  signed_at_source_date() {
-    local shown
-    shown=$(sed -n 's/^[[:space:]]*Signing time: //p' "$signer/verify.log")
-    echo "signing time: $shown"
-    [ -n "$shown" ] && [ "$(date -u -d "${shown% GMT}" +%s)" = "$(vantrel_source_date_epoch)" ]
-  }
-  sums_verify() { (cd "$1" && sha256sum --quiet -c SHA256SUMS); }
-  sums_name() {
-    [ "$(awk '{ print $2 }' "$1/SHA256SUMS" | tr '\n' ' ')" = "$zip vantrel.exe $tests_zip " ]
-  }
-  # The pack's test programs and what they start are the tested ones; its vantrel.exe is the
-  # release zip's.
-  pack_holds() {
-    local entry
-    for entry in "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}"; do
-      cmp "$tested/$entry" "$1/tests/$entry" || return 1
-    done
-    cmp "$1/vantrel.exe" "$1/tests/vantrel.exe"
-  }
-  runs_the_list() {
-    grep -qx "set programs=${VANTREL_PACK_PROGRAMS[*]}"$'\r' "$1/tests/run-tests.cmd"
-  }
-  released_twice() { wait "$a" && wait "$b"; }
-  signed_twice() { wait "$signed" && wait "$signed_again"; }
-  signature_verifies() {
-    osslsigncode verify -CAfile "$signer/cert.pem" -in "$1" >"$signer/verify.log" 2>&1 ||
-      { cat "$signer/verify.log" >&2; return 1; }
-  }
+  [ "$(entries "$out/$zip")" = "vantrel.exe README.txt LICENSE.txt" ] || problems+=" zip-entries"
+  [ "$(entries "$out/$tests")" = "$(vantrel_test_pack_entries | xargs)" ] || problems+=" pack-entries"
+  for entry in README.txt LICENSE.txt tests/run-tests.cmd; do
+    crlf "$out/$entry" || problems+=" $entry-line-ends"
+  done
+  grep -qx "set programs=${VANTREL_PACK_PROGRAMS[*]}"$'\r' "$out/tests/run-tests.cmd" ||
+    problems+=" run-tests-programs"
+  for entry in "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}" vantrel.exe; do
+    cmp -s "$tree/bin/$entry" "$out/tests/$entry" || problems+=" pack-$entry"
+  done
+  cmp -s "$tree/bin/vantrel.exe" "$out/vantrel.exe" || problems+=" exe"
+  [ "$(awk '{ printf "%s ", $2 }' "$out/SHA256SUMS")" = "$zip vantrel.exe $tests " ] ||
+    problems+=" sums-names"
+  (cd "$out" && sha256sum --quiet -c SHA256SUMS) || problems+=" sums"
+  [ -z "$problems" ] || { echo "not as released:$problems"; return 1; }
+}
 
-  # Each release is mostly one process's work, so all four are made at once; the certificate's
-  # password once from a file, once on standard input.
-  vantrel_make_signer "$signer" >&2
-  local a b signed signed_again
-  release_into a &
-  a=$!
-  release_into b &
-  b=$!
-  release_into signed --sign "$signer/signer.pfx" --password-file "$signer/password" &
-  signed=$!
-  release_into signed-again --sign "$signer/signer.pfx" <"$signer/password" &
-  signed_again=$!
-  release_check "tools/release, twice" released_twice || { echo "$failed"; return; }
-  zip=$(cd "$dir/a" && echo vantrel-*-win32.zip)
-  tests_zip=${zip%.zip}-tests.zip
-  release_check "two releases of one commit give the same zip" cmp "$dir/a/$zip" "$dir/b/$zip"
-  release_check "two releases of one commit give the same test pack" \
-    cmp "$dir/a/$tests_zip" "$dir/b/$tests_zip"
-  release_check "the zip holds vantrel.exe, README.txt and LICENSE.txt, in that order" \
-    [ "$(zip_entries "$dir/a/$zip")" = "vantrel.exe README.txt LICENSE.txt" ]
-  release_check "the test pack holds $(vantrel_test_pack_entries | tr '\n' ' ')in that order" \
-    [ "$(zip_entries "$dir/a/$tests_zip")" = "$(vantrel_test_pack_entries | xargs)" ]
-  release_check "README.txt has CR LF line ends" crlf_only "$dir/a/README.txt"
-  release_check "LICENSE.txt has CR LF line ends" crlf_only "$dir/a/LICENSE.txt"
-  release_check "run-tests.cmd has CR LF line ends" crlf_only "$dir/a/tests/run-tests.cmd"
-  release_check "run-tests.cmd runs the pack's programs" runs_the_list "$dir/a"
-  release_check "the released exe is the tested one" cmp "$tested/vantrel.exe" "$dir/a/vantrel.exe"
-  release_check "the test pack holds the tested programs and the released exe" \
-    pack_holds "$dir/a"
-  release_check "SHA256SUMS names the zip, the exe and the test pack" sums_name "$dir/a"
-  release_check "SHA256SUMS" sums_verify "$dir/a"
+check_release_signature() {
+  osslsigncode verify -CAfile "$2/signer/cert.pem" -in "$2/signed/vantrel.exe" &&
+    cmp "$2/signed/vantrel.exe" "$2/signed/tests/vantrel.exe" &&
+    (cd "$2/signed" && sha256sum -c SHA256SUMS)
+}
 
-  release_check "tools/release --sign, twice" signed_twice || { echo "$failed"; return; }
-  release_check "one key signs the same bytes" cmp "$dir/signed/$zip" "$dir/signed-again/$zip"
-  release_check "one key gives the same test pack" \
-    cmp "$dir/signed/$tests_zip" "$dir/signed-again/$tests_zip"
-  release_check "the signature verifies" signature_verifies "$dir/signed/vantrel.exe"
-  release_check "the signature's signing time is SOURCE_DATE_EPOCH" signed_at_source_date
-  release_check "the signed test pack holds the signed exe" \
-    cmp "$dir/signed/vantrel.exe" "$dir/signed/tests/vantrel.exe"
-  release_check "SHA256SUMS of the signed release" sums_verify "$dir/signed"
-  # program_tests starts the vantrel.exe beside it. Where no 32-bit program runs, the test
-  # pack's run of the signed 64-bit program stands in for this (tools/lib/test_pack.sh).
-  if vantrel_64bit_route; then
-    vantrel_skip "the end-to-end test on the signed 32-bit program" "$(vantrel_64bit_reason)"
-  else
-    cp "$tested/program_tests.exe" "$tested/planted_dll.dll" "$dir/signed/"
-    release_check "the end-to-end test on the signed program" \
-      runs_program_tests "$dir/signed"
-  fi
-  echo "$failed"
+# osslsigncode prints the signing time as "Signing time: Dec  9 20:11:21 2026 GMT".
+check_release_signing_time() {
+  local shown
+  shown=$(osslsigncode verify -CAfile "$2/signer/cert.pem" -in "$2/signed/vantrel.exe" |
+    sed -n 's/^[[:space:]]*Signing time: //p')
+  echo "signing time: $shown; SOURCE_DATE_EPOCH: $(vantrel_source_date_epoch)"
+  [ -n "$shown" ] && [ "$(date -u -d "${shown% GMT}" +%s)" = "$(vantrel_source_date_epoch)" ]
+}
+
+# program_tests starts the vantrel.exe beside it: the signed one here.
+check_release_signed_program() {
+  local signed=$2/signed
+  cp "$1/bin/program_tests.exe" "$1/bin/planted_dll.dll" "$signed/" &&
+    vantrel_wine "$signed/program_tests.exe" --gtest_output="xml:Z:$signed/program_tests.xml" ||
+    return
+  ! grep -q 'result="skipped"' "$signed/program_tests.xml"
 }
