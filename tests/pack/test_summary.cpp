@@ -6,9 +6,9 @@
 // results\summary.txt the Windows version, the ANSI code page, a line per program, the failed and
 // skipped cases, and last the totals: "N passed, N failed, N skipped". A program that timed out,
 // or whose report is missing, counts as one failure. The exit code is 0 only when nothing failed.
-// Counts as tools/test counts CTest's reports, so the two agree. When its console window was
-// opened for this run alone (run-tests.cmd double-clicked) it waits for a key before the window
-// closes; /nopause never waits.
+// Counts with result_counts.cpp, as the host's test_summary counts CTest's results. When its
+// console window was opened for this run alone (run-tests.cmd double-clicked) it waits for a key
+// before the window closes; /nopause never waits.
 #include <windows.h>
 
 #include <cstdio>
@@ -20,25 +20,20 @@
 #include <vector>
 
 #include "app/scoped_win.h"
+#include "result_counts.h"
 
 namespace {
 
+using vantrel::Add;
+using vantrel::Counts;
+using vantrel::CountsLine;
+using vantrel::Report;
 using vantrel::ScopedFile;
 using vantrel::ScopedKernelHandle;
+using vantrel::Skip;
 
 constexpr DWORD kDefaultTimeoutSeconds = 600;
 constexpr DWORD kMaxTimeoutSeconds = 4000000;  // its milliseconds stay below INFINITE
-
-struct Counts {
-  long passed = 0;
-  long failed = 0;
-  long skipped = 0;
-};
-
-std::string CountsLine(const Counts& c) {
-  return std::to_string(c.passed) + " passed, " + std::to_string(c.failed) + " failed, " +
-         std::to_string(c.skipped) + " skipped";
-}
 
 // Program names are the pack's own, plain ASCII.
 std::string Narrow(std::wstring_view text) {
@@ -70,54 +65,6 @@ bool ReadWhole(const std::wstring& path, std::string& bytes) {
   std::size_t got = 0;
   while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, got);
   return !bytes.empty();
-}
-
-// The value of attribute `name` in the element that starts at `element`; empty when absent.
-std::string Attribute(std::string_view xml, std::size_t element, std::string_view name) {
-  const std::size_t end = xml.find('>', element);
-  const std::string_view tag = xml.substr(element, end - element);
-  const std::string key = " " + std::string(name) + "=\"";
-  const std::size_t at = tag.find(key);
-  if (at == std::string_view::npos) return {};
-  const std::size_t value = at + key.size();
-  return std::string(tag.substr(value, tag.find('"', value) - value));
-}
-
-long Number(std::string_view xml, std::size_t element, std::string_view name) {
-  return std::atol(Attribute(xml, element, name).c_str());
-}
-
-struct Report {
-  Counts counts;
-  std::vector<std::string> failedCases;
-  std::vector<std::string> skippedCases;
-};
-
-// Totals from the root element, as tools/test takes them; the failed and skipped cases by name.
-Report Read(std::string_view xml) {
-  Report report;
-  const std::size_t root = xml.find("<testsuites");
-  if (root == std::string_view::npos) {
-    report.counts.failed = 1;
-    return report;
-  }
-  const long run = Number(xml, root, "tests") - Number(xml, root, "disabled");
-  report.counts.failed = Number(xml, root, "failures") + Number(xml, root, "errors");
-  for (std::size_t at = xml.find("<testcase "); at != std::string_view::npos;
-       at = xml.find("<testcase ", at + 1)) {
-    const std::string name = Attribute(xml, at, "classname") + "." + Attribute(xml, at, "name");
-    const std::size_t close = xml.find('>', at);
-    const std::size_t next = xml.find("<testcase ", at + 1);
-    const bool hasBody = close != std::string_view::npos && xml[close - 1] != '/';
-    if (Attribute(xml, at, "result") == "skipped") {
-      report.skippedCases.push_back(name);
-      ++report.counts.skipped;
-    } else if (hasBody && xml.substr(close, next - close).find("<failure") != xml.npos) {
-      report.failedCases.push_back(name);
-    }
-  }
-  report.counts.passed = run - report.counts.failed - report.counts.skipped;
-  return report;
 }
 
 // A function the running Windows may lack, looked up by name; null when it lacks it.
@@ -363,7 +310,7 @@ int wmain(int argc, wchar_t** argv) {
     } else if (runs[i].outcome == Outcome::kTimedOut) {
       text += program + ": timed out after " + std::to_string(options.timeoutSeconds) + " s\n";
     } else if (ReadWhole(results + options.programs[i] + L".xml", xml)) {
-      report = Read(xml);
+      report = vantrel::ReadGoogleTestReport(xml);
       text += program + ": " + CountsLine(report.counts) + "\n";
     } else {
       text += program + ": no results (the program ended before writing them)\n";
@@ -371,12 +318,10 @@ int wmain(int argc, wchar_t** argv) {
     for (const std::string& name : report.failedCases) {
       cases += "failed: " + program + " " + name + "\n";
     }
-    for (const std::string& name : report.skippedCases) {
-      cases += "skipped: " + program + " " + name + "\n";
+    for (const Skip& skip : report.skippedCases) {
+      cases += "skipped: " + program + " " + skip.name + "\n";
     }
-    total.passed += report.counts.passed;
-    total.failed += report.counts.failed;
-    total.skipped += report.counts.skipped;
+    Add(total, report.counts);
   }
   text += cases + CountsLine(total) + "\n";
   std::fputs(text.c_str(), stdout);
