@@ -75,11 +75,12 @@ std::string TestCase(const testing::TestInfo& test) {
   std::string failures;
   for (int i = 0; i < result.total_part_count(); ++i) {
     const testing::TestPartResult& part = result.GetTestPartResult(i);
-    if (!part.failed()) continue;
+    if (!part.failed() && !part.skipped()) continue;
+    const std::string element = part.failed() ? "failure" : "skipped";
     const std::string where = std::string(part.file_name() ? part.file_name() : "unknown file") +
                               ":" + std::to_string(part.line_number()) + "\n";
-    failures += "      <failure" + Attribute("message", where + part.summary()) + " type=\"\">" +
-                Escaped(where + part.message()) + "</failure>\n";
+    failures += "      <" + element + Attribute("message", where + part.summary()) + " type=\"\">" +
+                Escaped(where + part.message()) + "</" + element + ">\n";
   }
   return failures.empty() ? xml + " />\n" : xml + ">\n" + failures + "    </testcase>\n";
 }
