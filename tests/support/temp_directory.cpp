@@ -112,13 +112,17 @@ TempDirectory::~TempDirectory() {
   RemoveTree(Verbatim(root_));
 }
 
-void TempDirectory::Write(std::string_view name, std::string_view bytes) const {
-  const ScopedFile file = OpenForWriting(PathOf(name), CREATE_ALWAYS);
+void WriteWhole(const std::string& path, std::string_view bytes) {
+  const ScopedFile file = OpenForWriting(path, CREATE_ALWAYS);
   DWORD written = 0;
   if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
       written != bytes.size()) {
-    Fail("writing " + std::string(name));
+    Fail("writing " + path);
   }
+}
+
+void TempDirectory::Write(std::string_view name, std::string_view bytes) const {
+  WriteWhole(PathOf(name), bytes);
 }
 
 void TempDirectory::Extend(std::string_view name, std::uint64_t length) const {

@@ -27,6 +27,8 @@ bool WhileHeld(const std::function<bool()>& attempt);
 // The current directory, and the whole of a file (empty when it cannot be read), in UTF-8.
 std::string CurrentDirectory();
 std::string ReadWhole(const std::string& path);
+// Writes a file afresh; throws when it cannot.
+void WriteWhole(const std::string& path, std::string_view bytes);
 
 // A fresh directory under the temporary folder, removed with everything in it at the end.
 // Given a length, it is made that deep at least, through nested directories.

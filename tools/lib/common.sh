@@ -41,13 +41,10 @@ vantrel_apt_install() {
   release=$(. /etc/os-release && echo "$VERSION_CODENAME")
   vantrel_log "the install failed; once more, preferring $release's versions to its updates"
   vantrel_apt_get -o APT::Default-Release="$release" install "$@" >/dev/null && return 0
-  cat >&2 <<EOF
-== could not install: $*
-   apt-get could not fetch a package index or could not resolve the install (see its messages
-   above). "Mirror sync in progress?" or "File has unexpected size" means the mirror is serving
-   an index older than its packages: wait an hour and run the same command again. To see apt's
-   own account: apt-get update && apt-get install $*
-EOF
+  # "Mirror sync in progress?" or "File has unexpected size" from apt: the mirror is serving an
+  # index older than its packages.
+  vantrel_log "could not install: $* (see apt-get's messages above; where it says the mirror" \
+    "is being synced, wait an hour and run the same command again)"
   return 1
 }
 

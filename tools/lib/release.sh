@@ -28,13 +28,9 @@ vantrel_in_git() {
 # out the folders named (where earlier output lies), since a source archive made by git gives
 # every file the commit's time. Says what is wrong, and fails, when there is no such time.
 vantrel_source_date_epoch() {
-  local root epoch='' folder prune=()
+  local root epoch=${SOURCE_DATE_EPOCH:-} folder prune=()
   root=$(vantrel_root)
-  if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
-    epoch=$SOURCE_DATE_EPOCH
-  elif vantrel_in_git; then
-    epoch=$(git -C "$root" log -1 --format=%ct 2>/dev/null)
-  fi
+  [ -n "$epoch" ] || ! vantrel_in_git || epoch=$(git -C "$root" log -1 --format=%ct 2>/dev/null)
   if [ -z "$epoch" ]; then
     for folder in "$root/.git" "$root/build" "$@"; do
       prune+=(-path "$(realpath -m "$folder")" -prune -o)
@@ -55,25 +51,7 @@ vantrel_source_date_epoch() {
 #   vantrel_write_zip OUT.zip NAME=FILE...
 # Entries named *.txt and *.cmd are texts and get CR LF line ends, which Windows editors expect
 # and without which cmd.exe misreads a batch file's labels.
-vantrel_write_zip() {
-  python3 - "$@" <<'EOF'
-import os, sys, time, zipfile
-path, pairs = sys.argv[1], sys.argv[2:]
-stamp = time.gmtime(max(int(os.environ["SOURCE_DATE_EPOCH"]), 315532800))[:6]
-with zipfile.ZipFile(path, "w") as archive:
-    for pair in pairs:
-        name, source = pair.split("=", 1)
-        with open(source, "rb") as f:
-            data = f.read()
-        if name.endswith((".txt", ".cmd")):
-            data = data.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
-        entry = zipfile.ZipInfo(name, stamp)
-        entry.create_system = 0
-        entry.external_attr = 0x20
-        entry.compress_type = zipfile.ZIP_DEFLATED
-        archive.writestr(entry, data, compresslevel=9)
-EOF
-}
+vantrel_write_zip() { python3 "$(vantrel_root)/tools/lib/write_zip.py" "$@"; }
 
 # Says which of the pack's programs a tree's bin folder lacks, and fails if any.
 vantrel_test_pack_complete() {

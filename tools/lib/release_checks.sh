@@ -26,20 +26,11 @@ check_releases() {
   for out in "${pids[@]}"; do wait "$out" || return 1; done
 }
 
-# The zip and the test pack of two releases, by name.
-release_zips() { (cd "$1" && echo vantrel-*-win32.zip vantrel-*-win32-tests.zip); }
-same_zips() {
-  local zip
-  for zip in $(release_zips "$1"); do cmp "$1/$zip" "$2/$zip" || return 1; done
-}
-check_release_same() { same_zips "$2/a" "$2/b"; }
-check_release_signed_same() { same_zips "$2/signed" "$2/signed-again"; }
-
 # What the zips hold, in order, and with CR LF line ends where Notepad reads them; the tested
 # programs and the released exe; SHA256SUMS naming and verifying both zips and the exe.
 check_release_contents() {
   local tree=$1 out=$2/a zip tests entry problems=''
-  read -r zip tests < <(release_zips "$out")
+  read -r zip tests < <(cd "$out" && echo vantrel-*-win32.zip vantrel-*-win32-tests.zip)
   entries() { python3 -c 'import sys, zipfile; print(*zipfile.ZipFile(sys.argv[1]).namelist())' "$1"; }
   crlf() {
     python3 -c 'import sys; d = open(sys.argv[1], "rb").read()

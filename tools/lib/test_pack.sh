@@ -6,7 +6,6 @@
 # one, so the 32-bit programs run under WOW64 with SysWOW64 as their system folder, as on nearly
 # every Windows in use. Source it after release.sh.
 #   check_pack_prefix TREE, check_pack_run TREE   the fixtures: the prefix, the pack's run
-#   check_pack_* TREE                             one check each of that run
 
 VANTREL_PACK_FOLDER='Vantrel Ωμέγα'
 VANTREL_PACK_TEMP='users/Zoë/Temp'
@@ -62,18 +61,15 @@ check_pack_prefix() {
 }
 
 # Gives the pack's user the temporary folder C:\users\Zoë\Temp, where Windows keeps it: TEMP and
-# TMP in HKCU\Environment. Written as a Unicode .reg file, so no code page comes between.
+# TMP in HKCU\Environment. Wine reads its arguments in the Unix locale's character set: UTF-8.
 pack_user_temp() {
-  local reg=$pack_dir/user-temp.reg
+  local name
   mkdir -p "$pack_prefix/drive_c/$VANTREL_PACK_TEMP"
-  python3 - "$reg" "C:\\${VANTREL_PACK_TEMP//\//\\}" <<'EOF' || return
-import sys
-value = sys.argv[2].replace("\\", "\\\\")
-text = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"
-text += "".join('"%s"="%s"\r\n' % (name, value) for name in ("TEMP", "TMP"))
-open(sys.argv[1], "w", encoding="utf-16", newline="").write(text)
-EOF
-  pack_wine regedit /S "Z:${reg//\//\\}" && pack_wine --server -w
+  for name in TEMP TMP; do
+    LC_ALL=C.UTF-8 pack_wine reg add 'HKCU\Environment' /v "$name" /t REG_EXPAND_SZ \
+      /d "C:\\${VANTREL_PACK_TEMP//\//\\}" /f >/dev/null || return
+  done
+  pack_wine --server -w
 }
 
 # Writes the pack, its vantrel.exe signed as a signed release's is (where the released 32-bit
@@ -100,58 +96,61 @@ check_pack_run() {
   cat "$pack_dir/run.log"
 }
 
+# The pack's summary (results\summary.txt) and the counts of its last line.
 pack_summary() { tr -d '\r' <"$pack_folder/results/summary.txt"; }
-# The counts of the summary's last line: passed, failed, skipped.
 pack_counts() { pack_summary | tail -n 1 | tr -cs '0-9' ' '; }
-pack_check() {
-  local pack_dir pack_prefix pack_folder
-  pack_paths "$1"
-  "${@:2}"
-}
 
+# Each check: check_pack_NAME TREE.
 check_pack_summary() {
-  pack_check "$1" eval 'pack_summary | tail -n 1 |
-    grep -Eqx "[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped" &&
-    pack_summary | grep -q "^Windows [0-9]" && pack_summary | grep -q "^ANSI code page 1252$"'
+  pack_paths "$1"
+  pack_summary | tail -n 1 | grep -Eqx '[0-9]+ passed, [0-9]+ failed, [0-9]+ skipped' &&
+    pack_summary | grep -q '^Windows [0-9]' && pack_summary | grep -qx 'ANSI code page 1252'
 }
 
 # The summary's counts are those of CTest's reports of the same programs (the same counter,
 # built for this machine), but for cases the pack skipped where CTest ran them, which it names.
 check_pack_counts() {
   local p f s cp cf cs
-  pack_check "$1" true
+  pack_paths "$1"
   read -r cp cf cs < <("$1/host/test_summary" --reports "$1/test-results" \
     "${VANTREL_PACK_PROGRAMS[@]}" | tr -cs '0-9' ' ')
-  read -r p f s < <(pack_check "$1" pack_counts)
+  read -r p f s < <(pack_counts)
   echo "pack: $p passed, $f failed, $s skipped; CTest: $cp passed, $cf failed, $cs skipped"
-  pack_check "$1" pack_summary | grep '^skipped: '
+  pack_summary | grep '^skipped: '
   [ "$f" = "$cf" ] && [ $((p + s)) = $((cp + cs)) ] && [ "$s" -ge "$cs" ]
 }
 
 check_pack_exit_code() {
   local p f s code
-  read -r p f s < <(pack_check "$1" pack_counts)
-  code=$(cat "$1/test-pack/exit-code")
+  pack_paths "$1"
+  read -r p f s < <(pack_counts)
+  code=$(cat "$pack_dir/exit-code")
   echo "run-tests.cmd exit code $code, $f failed"
   [ $((code == 0)) = $((f == 0)) ]
 }
 
 check_pack_signed_program() {
-  osslsigncode verify -CAfile "$1/test-pack/signer/cert.pem" \
-    -in "$1/test-pack/wineprefix/drive_c/$VANTREL_PACK_FOLDER/vantrel.exe" >/dev/null &&
-    pack_check "$1" eval 'pack_summary | grep -Eqx "program_tests: [1-9][0-9]* passed, 0 failed, 0 skipped"'
+  pack_paths "$1"
+  osslsigncode verify -CAfile "$pack_dir/signer/cert.pem" -in "$pack_folder/vantrel.exe" &&
+    pack_summary | grep -Eqx 'program_tests: [1-9][0-9]* passed, 0 failed, 0 skipped'
 }
 
 check_pack_only_results() {
-  pack_check "$1" eval '[ "$(ls "$pack_folder" | sort)" = \
-    "$( (vantrel_test_pack_entries; echo results) | sort)" ]'
+  pack_paths "$1"
+  [ "$(ls "$pack_folder" | sort)" = "$( (vantrel_test_pack_entries; echo results) | sort)" ]
 }
 
-check_pack_temp_left_empty() { [ -z "$(ls -A "$1/test-pack/wineprefix/drive_c/$VANTREL_PACK_TEMP")" ]; }
+check_pack_temp_left_empty() {
+  pack_paths "$1"
+  ls -A "$pack_prefix/drive_c/$VANTREL_PACK_TEMP" | { ! grep .; }
+}
 
-check_pack_prefix_unchanged() { pack_check "$1" eval 'diff "$pack_dir/before" <(prefix_state)'; }
+check_pack_prefix_unchanged() { pack_paths "$1" && diff "$pack_dir/before" <(prefix_state); }
 
 check_pack_syswow64() {
-  vantrel_64bit_route && { echo "skipped: the pack runs as 64-bit programs: $(vantrel_64bit_reason)"; return 77; }
+  if vantrel_64bit_route; then
+    echo "skipped: the pack runs as 64-bit programs: $(vantrel_64bit_reason)"
+    return 77
+  fi
   [ -d "$1/test-pack/wineprefix/drive_c/windows/syswow64" ]
 }
