@@ -1,5 +1,6 @@
 // A test program that never ends, and starts one that never ends either: the test pack's runner
-// must end both when its time limit is up (tools/lib/pack_timeout.sh). Writes no report.
+// must end both when its time limit is up (the pack-timeout test of tests/checks). Writes no
+// report.
 //   never_ends [ARGUMENT...]   starts "never_ends child", then waits for ever
 #include <windows.h>
 
