@@ -52,7 +52,7 @@ vantrel_apt_install() {
 # 32-bit programs, or what makes and enters the root of the 64-bit route.
 VANTREL_PACKAGES=(cmake ninja-build g++ googletest g++-mingw-w64-i686 mingw-w64-i686-dev
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev clang-19 lld-19 llvm-19 libclang-rt-19-dev xvfb
-  python3 osslsigncode openssl)
+  python3 osslsigncode openssl ccache)
 vantrel_route_packages() {
   if vantrel_64bit_route; then echo mmdebstrap bubblewrap; else echo wine wine32:i386 wine64 \
     fonts-wine locales; fi
