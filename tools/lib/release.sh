@@ -90,6 +90,19 @@ vantrel_sign() {
     -in "$1" -out "$2" >/dev/null
 }
 
+# Signs every program and DLL of the test pack from a tree's bin folder into OUT, the password
+# read once from standard input: Smart App Control and Defender judge each file that runs, DLLs
+# too, not just vantrel.exe.
+#   vantrel_sign_pack BIN OUT FILE.pfx <PASSWORD
+vantrel_sign_pack() {
+  local bin=$1 out=$2 pfx=$3 password='' entry
+  IFS= read -r password || [ -n "$password" ] || return 1
+  vantrel_test_pack_complete "$bin" && mkdir -p "$out" || return 1
+  for entry in "${VANTREL_PACK_PROGRAMS[@]/%/.exe}" "${VANTREL_PACK_HELPERS[@]}"; do
+    vantrel_sign "$bin/$entry" "$out/$entry" "$pfx" <(printf '%s' "$password") || return 1
+  done
+}
+
 # A throwaway self-signed code-signing certificate in DIR: signer.pfx, its password in the file
 # password, the certificate in cert.pem.
 vantrel_make_signer() {

@@ -1,7 +1,8 @@
 # The release's checks (CTest label "release"): tools/release gives the same zips every time,
-# holding the tested programs and texts a Windows editor shows right; a signed release verifies,
-# carries SOURCE_DATE_EPOCH as its signing time, is the same every time and still runs. Every
-# release packs the tested 32-bit tree (tools/release --tree). Source it after release.sh.
+# holding the tested programs and texts a Windows editor shows right; in a signed release every
+# program and DLL verifies, carries SOURCE_DATE_EPOCH as its signing time, is the same every time
+# and still runs. Every release packs the tested 32-bit tree (tools/release --tree). Source it
+# after release.sh.
 #   check_releases TREE DIR          the fixture: four releases of TREE into DIR at once
 #   check_release_* TREE DIR         one check each
 
@@ -53,8 +54,21 @@ sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n")))' "$1"
   [ -z "$problems" ] || { echo "not as released:$problems"; return 1; }
 }
 
+# Verifies the signature of every program and DLL of an unzipped pack against the certificate:
+#   verify_pack_signatures CERT.pem FOLDER
+verify_pack_signatures() {
+  local entry unsigned=''
+  for entry in $(vantrel_test_pack_entries | grep -v '\.cmd$'); do
+    osslsigncode verify -CAfile "$1" -in "$2/$entry" >/dev/null 2>&1 || unsigned+=" $entry"
+  done
+  [ -z "$unsigned" ] || { echo "not signed by $1:$unsigned"; return 1; }
+}
+
+# Every program and DLL of the signed pack, and vantrel.exe, signed with the one key;
+# SHA256SUMS naming and verifying what was signed.
 check_release_signature() {
-  osslsigncode verify -CAfile "$2/signer/cert.pem" -in "$2/signed/vantrel.exe" &&
+  osslsigncode verify -CAfile "$2/signer/cert.pem" -in "$2/signed/vantrel.exe" >/dev/null &&
+    verify_pack_signatures "$2/signer/cert.pem" "$2/signed/tests" &&
     cmp "$2/signed/vantrel.exe" "$2/signed/tests/vantrel.exe" &&
     (cd "$2/signed" && sha256sum -c SHA256SUMS)
 }
@@ -68,11 +82,11 @@ check_release_signing_time() {
   [ -n "$shown" ] && [ "$(date -u -d "${shown% GMT}" +%s)" = "$(vantrel_source_date_epoch)" ]
 }
 
-# program_tests starts the vantrel.exe beside it: the signed one here.
+# The signed pack's program_tests starts the vantrel.exe beside it and plants the DLL beside a
+# copy of it: signed programs and a signed DLL still load and run.
 check_release_signed_program() {
-  local signed=$2/signed
-  cp "$1/bin/program_tests.exe" "$1/bin/planted_dll.dll" "$signed/" &&
-    vantrel_wine "$signed/program_tests.exe" --gtest_output="xml:Z:$signed/program_tests.xml" ||
+  local signed=$2/signed/tests
+  vantrel_wine "$signed/program_tests.exe" --gtest_output="xml:Z:$2/signed/program_tests.xml" ||
     return
-  ! grep -q 'result="skipped"' "$signed/program_tests.xml"
+  ! grep -q 'result="skipped"' "$2/signed/program_tests.xml"
 }

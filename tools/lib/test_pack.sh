@@ -72,10 +72,10 @@ pack_user_temp() {
   pack_wine --server -w
 }
 
-# Writes the pack, its vantrel.exe signed as a signed release's is (where the released 32-bit
-# program cannot run, this shows that a signed program still starts and passes), unzips it and
-# runs run-tests.cmd as a user would. Wine takes code page 1252 from the C locale, and maps file
-# names as UTF-8 all the same.
+# Writes the pack signed as a signed release's is, every program and DLL in it (where the
+# released 32-bit programs cannot run, this shows that signed ones still start and pass), unzips
+# it and runs run-tests.cmd as a user would. Wine takes code page 1252 from the C locale, and maps
+# file names as UTF-8 all the same.
 check_pack_run() {
   local tree=$1 pack_dir pack_prefix pack_folder variables
   pack_paths "$tree"
@@ -84,7 +84,9 @@ check_pack_run() {
     vantrel_make_signer "$pack_dir/signer" &&
     vantrel_sign "$tree/bin/vantrel.exe" "$pack_dir/vantrel.exe" "$pack_dir/signer/signer.pfx" \
       "$pack_dir/signer/password" &&
-    vantrel_write_test_pack "$pack_dir/pack.zip" "$tree/bin" "$pack_dir/vantrel.exe" &&
+    vantrel_sign_pack "$tree/bin" "$pack_dir/signed" "$pack_dir/signer/signer.pfx" \
+      <"$pack_dir/signer/password" &&
+    vantrel_write_test_pack "$pack_dir/pack.zip" "$pack_dir/signed" "$pack_dir/vantrel.exe" &&
     pack_user_temp && prefix_state >"$pack_dir/before" &&
     python3 -m zipfile -e "$pack_dir/pack.zip" "$pack_folder" || return 1
   variables=$(compgen -e | grep -e '^VANTREL_' -e '^CTEST' | grep -v -e '^VANTREL_WINE' \
@@ -131,7 +133,7 @@ check_pack_exit_code() {
 
 check_pack_signed_program() {
   pack_paths "$1"
-  osslsigncode verify -CAfile "$pack_dir/signer/cert.pem" -in "$pack_folder/vantrel.exe" &&
+  verify_pack_signatures "$pack_dir/signer/cert.pem" "$pack_folder" &&
     pack_summary | grep -Eqx 'program_tests: [1-9][0-9]* passed, 0 failed, 0 skipped'
 }
 
