@@ -57,6 +57,8 @@ vantrel_route_packages() {
   if vantrel_64bit_route; then echo mmdebstrap bubblewrap; else echo wine wine32:i386 wine64 \
     fonts-wine locales; fi
 }
+# The workflows' linter runs on node: Debian's, where no npm is installed.
+vantrel_node_packages() { command -v npm >/dev/null || echo nodejs npm; }
 
 # The locales under which the tests run Wine with a multi-byte ANSI code page (932, 936, 949,
 # 950, and UTF-8 65001 for Hindi, which has no ANSI code page of its own).

@@ -14,7 +14,14 @@ import subprocess
 import sys
 
 
-def output(*command):
+# The tools that read the image, by the names Debian gives them; VANTREL_READOBJ and
+# VANTREL_OBJDUMP name others (on Windows, those of an LLVM install).
+TOOLS = {"llvm-readobj-19": os.environ.get("VANTREL_READOBJ", "llvm-readobj-19"),
+         "i686-w64-mingw32-objdump": os.environ.get("VANTREL_OBJDUMP", "i686-w64-mingw32-objdump")}
+
+
+def output(tool, *arguments):
+    command = (TOOLS.get(tool, tool),) + arguments
     return subprocess.run(command, capture_output=True, text=True, check=True).stdout
 
 
