@@ -10,7 +10,7 @@ lint_npm_ci() {
   lint=$(vantrel_root)/tools/lint
   cp "$lint/package.json" "$lint/package-lock.json" "$1/" &&
     output=$(cd "$1" && npm ci --ignore-scripts --no-audit --no-fund --fetch-retries=1 \
-      --cache "$1/npm-cache" 2>&1) &&
+      --cache npm-cache 2>&1) &&
     cp "$lint/package-lock.json" "$1/node_modules/.vantrel-lock" && return 0
   echo "$output"
   if grep -qE 'ENOTFOUND|ECONNREFUSED|ETIMEDOUT|EAI_AGAIN|ENETUNREACH' <<<"$output"; then

