@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -38,20 +39,20 @@ DWORD WINAPI WaitForEndOfInput(void*) {
   return 0;
 }
 
-bool Contains(const std::vector<Entry>& entries, const std::wstring& path) {
-  for (const Entry& entry : entries) {
-    if (lstrcmpiW(entry.path.c_str(), path.c_str()) == 0) return true;
-  }
-  return false;
-}
-
 // Opens what it can of `pending` into `held`; keeps what is still being written.
+// The paths pending or held, each once: a change to a file already held or waited for is
+// one scan.
+std::set<std::wstring> watched;
+
 void OpenPending(std::vector<Entry>& pending, std::vector<Entry>& held, unsigned& count) {
   const DWORD now = GetTickCount();
   std::vector<Entry> waiting;
   for (Entry& entry : pending) {
     const DWORD attributes = GetFileAttributesW(entry.path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      watched.erase(entry.path);
+      continue;
+    }
     const HANDLE file = CreateFileW(entry.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
@@ -59,6 +60,8 @@ void OpenPending(std::vector<Entry>& pending, std::vector<Entry>& held, unsigned
       ++count;
     } else if (GetLastError() == ERROR_SHARING_VIOLATION && now - entry.since < kGiveUpMs) {
       waiting.push_back(entry);
+    } else {
+      watched.erase(entry.path);
     }
   }
   pending.swap(waiting);
@@ -70,6 +73,7 @@ void ReleaseDue(std::vector<Entry>& held, DWORD holdMs) {
   for (const Entry& entry : held) {
     if (now - entry.since >= holdMs) {
       CloseHandle(entry.handle);
+      watched.erase(entry.path);
     } else {
       kept.push_back(entry);
     }
@@ -150,7 +154,7 @@ int wmain(int argc, wchar_t** argv) {
       const std::wstring path =
           root + std::wstring(change.FileName, change.FileNameLength / sizeof(WCHAR));
       if (change.Action != FILE_ACTION_REMOVED && change.Action != FILE_ACTION_RENAMED_OLD_NAME &&
-          !Contains(pending, path) && !Contains(held, path)) {
+          watched.insert(path).second) {
         pending.push_back({path, GetTickCount(), INVALID_HANDLE_VALUE});
       }
       if (change.NextEntryOffset == 0) break;
