@@ -289,11 +289,9 @@ TEST_F(ProgramTest, WaitsWithoutSpinningAndCloseBoxEndsWithZero) {
 // DLLs named like the rich-edit libraries beside the program, as in a Downloads folder, never
 // run: the program loads the system's own and shows its report.
 TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
-  ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("vantrel.exe")).c_str(),
-                        testing::Wide(dir_.PathOf("vantrel.exe")).c_str(), FALSE));
+  ASSERT_TRUE(testing::Copy(testing::ProgramPath("vantrel.exe"), dir_.PathOf("vantrel.exe")));
   for (const char* planted : {"RICHED32.DLL", "RICHED20.DLL"}) {
-    ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("planted_dll.dll")).c_str(),
-                          testing::Wide(dir_.PathOf(planted)).c_str(), FALSE));
+    ASSERT_TRUE(testing::Copy(testing::ProgramPath("planted_dll.dll"), dir_.PathOf(planted)));
   }
   // Windows looks for them beside the program first by itself; Wine is told to.
   const testing::RichEditFilesFirst asOnWindows("vantrel.exe");
