@@ -50,3 +50,20 @@ check_scanner() {
   ls -A "$temp" | { ! grep .; } || { echo "left in the temporary folder"; failed=1; }
   return $failed
 }
+
+# A test program whose temporary folder is missing runs no case, and says so once, in the
+# console and in its report (CTest test pack-temp-missing).
+#   check_temp_missing TREE
+check_temp_missing() {
+  local tree results out status
+  local expected='the temporary folder C:\users\José\Missing Temp\ is missing or cannot be written (error 3)'
+  tree=$(realpath "$1") && results=$tree/scanner/temp-missing || return 1
+  rm -rf "$results" && mkdir -p "$results" || return 1
+  out=$(run_with_temp "$tree" 'C:\users\José\Missing Temp' report_tests \
+    "--gtest_output=xml:$(wine_path "$results")\\report.xml")
+  status=$? out=${out//$'\r'/}
+  echo "$out"
+  [ "$status" = 1 ] && grep -qxF "$expected" <<<"$out" &&
+    grep -qF '<testsuites tests="1" failures="1"' "$results/report.xml" &&
+    grep -qF "Failed&#x0A;$expected\"" "$results/report.xml"
+}
