@@ -37,7 +37,7 @@ double TimeToReport(const std::string& directory) {
         return window != nullptr && IsWindowVisible(window) &&
                SendMessageA(GetDlgItem(window, ID_REPORT), WM_GETTEXTLENGTH, 0, 0) > 0;
       },
-      60000);
+      vantrel::testing::kStartMs);
   const double elapsed = Seconds() - start;
   if (!shown) return -1;
   // As a click reports itself: BM_CLICK may fail while the window is not active.

@@ -118,7 +118,7 @@ std::string ReportOf(const std::string& directory) {
 class ProgramTest : public ::testing::Test {
  protected:
   // Starts vantrel.exe in `dir` and waits for its main window.
-  void Start(std::optional<WORD> showWindow = std::nullopt, DWORD timeoutMs = 20000) {
+  void Start(std::optional<WORD> showWindow = std::nullopt, DWORD timeoutMs = testing::kStartMs) {
     program_.emplace(testing::ProgramCommand("vantrel.exe"), dir_.path(), showWindow);
     ASSERT_TRUE(program_->started());
     window_ = program_->WaitForWindow(kTitle, "#32770", timeoutMs);
@@ -239,11 +239,17 @@ TEST_F(ProgramTest, AboutBoxShowsItsTextWhileTheMainWindowStillAnswers) {
 
   // The box has no owner: the main window's buttons still work, and open a second box.
   Click(kAbout);
+  HWND newer = nullptr;
   EXPECT_TRUE(program_->WaitUntil([&] {
-    return testing::ProcessWindows(program_->id(), "Vantrel", "#32770").size() == 2;
+    const auto boxes = testing::ProcessWindows(program_->id(), "Vantrel", "#32770");
+    newer = boxes.size() == 2 ? (boxes[0] == box ? boxes[1] : boxes[0]) : nullptr;
+    return newer != nullptr;
   })) << "the main window did not answer a click while the box was open";
 
-  for (HWND open; (open = testing::FindProcessWindow(program_->id(), "Vantrel", "#32770"));) {
+  // The newer box first: the older one's dialog loop runs beneath the newer one's and can end
+  // only after it.
+  for (const HWND open : {newer, box}) {
+    if (open == nullptr) continue;
     PostMessageA(open, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(program_->WaitUntil([&] { return !IsWindow(open); }));
   }
@@ -289,11 +295,9 @@ TEST_F(ProgramTest, WaitsWithoutSpinningAndCloseBoxEndsWithZero) {
 // DLLs named like the rich-edit libraries beside the program, as in a Downloads folder, never
 // run: the program loads the system's own and shows its report.
 TEST_F(ProgramTest, ADllBesideTheProgramIsNeverLoaded) {
-  ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("vantrel.exe")).c_str(),
-                        testing::Wide(dir_.PathOf("vantrel.exe")).c_str(), FALSE));
+  ASSERT_TRUE(testing::Copy(testing::ProgramPath("vantrel.exe"), dir_.PathOf("vantrel.exe")));
   for (const char* planted : {"RICHED32.DLL", "RICHED20.DLL"}) {
-    ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("planted_dll.dll")).c_str(),
-                          testing::Wide(dir_.PathOf(planted)).c_str(), FALSE));
+    ASSERT_TRUE(testing::Copy(testing::ProgramPath("planted_dll.dll"), dir_.PathOf(planted)));
   }
   // Windows looks for them beside the program first by itself; Wine is told to.
   const testing::RichEditFilesFirst asOnWindows("vantrel.exe");

@@ -139,9 +139,9 @@ TEST(Win32ScanTest, ReportOfARealDirectoryMatchesByteForByte) {
   std::string report;
   ErrorRecord errors;
   {
-    const HeldFile busy(testing::Verbatim(dir.PathOf("BUSY.PMM")).c_str(),
-                        GENERIC_READ | GENERIC_WRITE, 0);
-    ASSERT_TRUE(busy.valid());
+    const ScopedFile busy =
+        testing::OpenFile(dir.PathOf("BUSY.PMM"), GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(busy.valid()) << GetLastError();
     report = BuildFolderReport(errors).view();
   }
   EXPECT_EQ(report, expected);
@@ -169,14 +169,52 @@ TEST(Win32FileSystemTest, OpenNeverCreatesAndLetsTheMailClientIn) {
   EXPECT_TRUE(file.isDiskFile);
   {
     // While the scan looks, the mail client can still open its folder to read and write.
-    const HeldFile client(L"HERE.PMM", GENERIC_READ | GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE);
-    EXPECT_TRUE(client.valid());
+    const ScopedFile client = testing::OpenFile("HERE.PMM", GENERIC_READ | GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_TRUE(client.valid()) << GetLastError();
   }
   // ...and rename or delete it.
-  EXPECT_TRUE(MoveFileW(L"HERE.PMM", L"THERE.PMM")) << GetLastError();
-  EXPECT_TRUE(DeleteFileW(L"THERE.PMM")) << GetLastError();
+  EXPECT_TRUE(testing::Move("HERE.PMM", "THERE.PMM")) << GetLastError();
+  EXPECT_TRUE(testing::Delete("THERE.PMM")) << GetLastError();
   fileSystem.Close(file.id);
+}
+
+// A held file is tried again until its holder lets go (a scanner may hold it longer); an error
+// no holder causes ends the wait at once, and is the one left.
+TEST(WhileHeldTest, WaitsOnlyForAHolder) {
+  TempDirectory dir;
+  dir.Write("HELD.PMM", "");
+  const CurrentDirectoryScope inDirectory(dir.path());
+  const struct {
+    const char* path;
+    bool held;
+    bool deleted;
+    int attempts;
+    DWORD error;
+  } cases[] = {
+      {"HELD.PMM", true, true, 3, ERROR_SUCCESS},
+      {"GONE.PMM", false, false, 1, ERROR_FILE_NOT_FOUND},
+      {"GONE\\HELD.PMM", false, false, 1, ERROR_PATH_NOT_FOUND},
+      {"BAD?.PMM", false, false, 1, ERROR_INVALID_NAME},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    ScopedFile holder;
+    if (c.held) holder = testing::OpenFile(c.path, GENERIC_READ, FILE_SHARE_READ);
+    int attempts = 0;
+    const bool deleted = testing::WhileHeld([&] {
+      if (++attempts == 3) holder.reset();  // the holder lets go after the second failure
+      return DeleteFileW(testing::Wide(c.path).c_str()) != FALSE;
+    });
+    const DWORD error = deleted ? DWORD{ERROR_SUCCESS} : GetLastError();
+    EXPECT_EQ(deleted, c.deleted);
+    if (c.held) {
+      EXPECT_GE(attempts, c.attempts);
+    } else {
+      EXPECT_EQ(attempts, c.attempts);
+    }
+    EXPECT_EQ(error, c.error);
+  }
 }
 
 // Windows fails the whole conversion, and the name would show empty, when given a flag its code

@@ -49,10 +49,11 @@ RunningProgram::~RunningProgram() {
 }
 
 bool RunningProgram::WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) const {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  // GetTickCount64 is not on XP; an unsigned difference of GetTickCount survives its wrap.
+  const DWORD start = GetTickCount();
   for (;;) {
     if (condition()) return true;
-    if (GetTickCount64() >= deadline) return false;
+    if (GetTickCount() - start >= timeoutMs) return false;
     if (!process_.valid() || WaitForSingleObject(process_.get(), 5) == WAIT_OBJECT_0) {
       return condition();
     }

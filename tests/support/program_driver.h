@@ -19,6 +19,10 @@ std::string ProgramPath(const std::string& fileName);
 // A command line that starts that program, followed by `arguments` if any.
 std::string ProgramCommand(const std::string& fileName, const std::string& arguments = "");
 
+// How long a program may take to start: the first start of a program just copied or unzipped
+// can spend most of 20 s waiting on a virus scanner's look-up in the cloud.
+constexpr DWORD kStartMs = 60000;
+
 // A program started for a test, ended at the latest when the test is done with it.
 class RunningProgram {
  public:
@@ -40,10 +44,11 @@ class RunningProgram {
   // A visible top-level window of this process with the given caption (and class name, if
   // given), or null when none appears in time.
   HWND WaitForWindow(const std::string& caption, const char* className = nullptr,
-                     DWORD timeoutMs = 20000) const;
+                     DWORD timeoutMs = kStartMs) const;
 
-  // The exit code, or nothing when the process is still running after `timeoutMs`.
-  std::optional<DWORD> WaitForExit(DWORD timeoutMs = 20000) const;
+  // The exit code, or nothing when the process is still running after `timeoutMs`: long enough
+  // for a program that has yet to start.
+  std::optional<DWORD> WaitForExit(DWORD timeoutMs = kStartMs) const;
 
  private:
   ScopedKernelHandle process_;

@@ -10,6 +10,8 @@
 namespace vantrel::testing {
 namespace {
 
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
 [[noreturn]] void Fail(const std::string& what) {
   throw std::runtime_error(what + " failed, error " + std::to_string(GetLastError()));
 }
@@ -29,7 +31,10 @@ void ForEachEntry(const std::wstring& directory, Visit visit) {
 void RemoveTree(const std::wstring& path) {
   ForEachEntry(path, [&](const WIN32_FIND_DATAW& data) {
     const std::wstring child = path + L"\\" + data.cFileName;
-    SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Only where it stops the deletion: a changed file is scanned again.
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+      WhileHeld([&] { return SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL) != FALSE; });
+    }
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       RemoveTree(child);
     } else {
@@ -40,34 +45,81 @@ void RemoveTree(const std::wstring& path) {
   WhileHeld([&] { return RemoveDirectoryW(path.c_str()) != FALSE; });
 }
 
-ScopedFile OpenForWriting(const std::string& path, DWORD disposition) {
+ScopedFile OpenVerbatim(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
   ScopedFile file;
   WhileHeld([&] {
-    file.reset(CreateFileW(Verbatim(path).c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, disposition,
+    file.reset(CreateFileW(Verbatim(path).c_str(), access, share, nullptr, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
     return file.valid();
   });
+  return file;
+}
+
+ScopedFile OpenForWriting(const std::string& path, DWORD disposition) {
+  ScopedFile file =
+      OpenVerbatim(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, disposition);
   if (!file.valid()) Fail("opening " + path);
   return file;
+}
+
+// What another process's handle can cause: a sharing or lock conflict, a file deleted but still
+// open (access denied, and its directory not yet empty), a section mapped over it.
+bool HolderMayCause(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_DELETE_PENDING:
+    case ERROR_DIR_NOT_EMPTY:
+    case ERROR_USER_MAPPED_FILE:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A directory created where a deleted one may still be held open (access denied).
+bool MadeDirectory(const std::string& path) {
+  return WhileHeld([&] { return CreateDirectoryW(Verbatim(path).c_str(), nullptr) != FALSE; });
 }
 
 }  // namespace
 
 bool WhileHeld(const std::function<bool()>& attempt) {
-  constexpr ULONGLONG kPatienceMs = 2000;
-  const ULONGLONG deadline = GetTickCount64() + kPatienceMs;
+  constexpr DWORD kPatienceMs = 10000;
+  // GetTickCount64 is not on XP; an unsigned difference of GetTickCount survives its wrap.
+  const DWORD start = GetTickCount();
   for (;;) {
     if (attempt()) return true;
     const DWORD error = GetLastError();
-    if ((error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED &&
-         error != ERROR_DIR_NOT_EMPTY) ||
-        GetTickCount64() >= deadline) {
+    if (!HolderMayCause(error) || GetTickCount() - start >= kPatienceMs) {
       SetLastError(error);
       return false;
     }
     Sleep(20);
   }
+}
+
+ScopedFile OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+  ScopedFile file;
+  WhileHeld([&] {
+    file.reset(CreateFileW(Wide(path).c_str(), access, share, nullptr, disposition,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
+  });
+  return file;
+}
+
+bool Copy(const std::string& from, const std::string& to) {
+  return WhileHeld([&] { return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), FALSE) != FALSE; });
+}
+
+bool Move(const std::string& from, const std::string& to) {
+  return WhileHeld([&] { return MoveFileW(Wide(from).c_str(), Wide(to).c_str()) != FALSE; });
+}
+
+bool Delete(const std::string& path) {
+  return WhileHeld([&] { return DeleteFileW(Wide(path).c_str()) != FALSE; });
 }
 
 std::wstring Wide(std::string_view utf8) {
@@ -98,13 +150,13 @@ TempDirectory::TempDirectory(std::size_t minimumPathLength) {
   for (;;) {
     root_ = Utf8(base) + "vantrel-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter);
-    if (CreateDirectoryW(Verbatim(root_).c_str(), nullptr)) break;
+    if (MadeDirectory(root_)) break;
     if (GetLastError() != ERROR_ALREADY_EXISTS) Fail("creating " + root_);
   }
   path_ = root_;
   while (path_.size() < minimumPathLength) {
     path_ += "\\a-directory-deep-in-the-tree";
-    if (!CreateDirectoryW(Verbatim(path_).c_str(), nullptr)) Fail("creating " + path_);
+    if (!MadeDirectory(path_)) Fail("creating " + path_);
   }
 }
 
@@ -115,7 +167,11 @@ TempDirectory::~TempDirectory() {
 void WriteWhole(const std::string& path, std::string_view bytes) {
   const ScopedFile file = OpenForWriting(path, CREATE_ALWAYS);
   DWORD written = 0;
-  if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+  // A scanner may lock a range of the file while it reads.
+  if (!WhileHeld([&] {
+        return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                         nullptr) != FALSE;
+      }) ||
       written != bytes.size()) {
     Fail("writing " + path);
   }
@@ -133,19 +189,22 @@ void TempDirectory::Extend(std::string_view name, std::uint64_t length) const {
   DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
   LARGE_INTEGER end;
   end.QuadPart = static_cast<LONGLONG>(length);
-  if (!SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get())) {
+  if (!SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) ||
+      !WhileHeld([&] { return SetEndOfFile(file.get()) != FALSE; })) {
     Fail("extending " + std::string(name));
   }
 }
 
 void TempDirectory::MakeDirectory(std::string_view name) const {
-  if (!CreateDirectoryW(Verbatim(PathOf(name)).c_str(), nullptr)) {
+  if (!MadeDirectory(PathOf(name))) {
     Fail("creating directory " + std::string(name));
   }
 }
 
 void TempDirectory::SetAttributes(std::string_view name, DWORD attributes) const {
-  if (!SetFileAttributesW(Verbatim(PathOf(name)).c_str(), attributes)) {
+  if (!WhileHeld([&] {
+        return SetFileAttributesW(Verbatim(PathOf(name)).c_str(), attributes) != FALSE;
+      })) {
     Fail("setting attributes of " + std::string(name));
   }
 }
@@ -157,9 +216,7 @@ std::string CurrentDirectory() {
 }
 
 std::string ReadWhole(const std::string& path) {
-  const ScopedFile file(CreateFileW(Verbatim(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr));
+  const ScopedFile file = OpenVerbatim(path, GENERIC_READ, kShareAll, OPEN_EXISTING);
   std::string bytes;
   if (!file.valid()) return bytes;
   char buffer[4096];
@@ -189,9 +246,8 @@ std::map<std::string, EntryState> Snapshot(const std::string& directory) {
     entry.writeTime = (std::uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
                       data.ftLastWriteTime.dwLowDateTime;
     if (entry.size > kContentLimit || (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    const ScopedFile file(CreateFileW((root + L"\\" + data.cFileName).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    const ScopedFile file = OpenVerbatim(directory + "\\" + Utf8(data.cFileName), GENERIC_READ,
+                                         kShareAll, OPEN_EXISTING);
     if (!file.valid()) {
       entry.content = "<unreadable " + std::to_string(GetLastError()) + ">";
       return;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/scoped_win.h"
+
 namespace vantrel::testing {
 
 // Names in these helpers are UTF-8, so a test can write any name the platform allows.
@@ -19,10 +21,19 @@ std::string Utf8(std::wstring_view wide);
 // spaces, no device names, no length limit.
 std::wstring Verbatim(std::string_view path);
 
-// Calls `attempt` until it succeeds, for up to two seconds while it fails only because another
-// process holds the file: a virus scanner opens every file just written, for a moment. The
-// last error is the last attempt's.
+// Calls `attempt` until it succeeds, for up to ten seconds while it fails only in ways another
+// process holding the file can cause: a virus scanner or an indexer opens every file just
+// written or changed, for a second or more, sharing it with readers only. Any other error ends
+// it at once. The last error is the last attempt's.
 bool WhileHeld(const std::function<bool()>& attempt);
+
+// The tests' own operations on files and folders they made, each through WhileHeld. Paths are
+// taken as given (relative ones too); the file is invalid when it could not be opened.
+ScopedFile OpenFile(const std::string& path, DWORD access, DWORD share,
+                    DWORD disposition = OPEN_EXISTING);
+bool Copy(const std::string& from, const std::string& to);
+bool Move(const std::string& from, const std::string& to);
+bool Delete(const std::string& path);
 
 // The current directory, and the whole of a file (empty when it cannot be read), in UTF-8.
 std::string CurrentDirectory();

@@ -14,8 +14,10 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "app/scoped_win.h"
 #include "support/temp_directory.h"
 
 namespace {
@@ -107,9 +109,11 @@ class XmlReport : public testing::EmptyTestEventListener {
     }
     xml += "</testsuites>\n";
     SHCreateDirectoryExW(nullptr, path_.substr(0, path_.find_last_of(L"\\/")).c_str(), nullptr);
-    if (FILE* file = _wfopen(path_.c_str(), L"wb")) {
-      reportWritten = std::fwrite(xml.data(), 1, xml.size(), file) == xml.size();
-      reportWritten = std::fclose(file) == 0 && reportWritten;
+    try {
+      vantrel::testing::WriteWhole(Utf8(path_), xml);
+      reportWritten = true;
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s\n", error.what());
     }
     if (!reportWritten) std::fprintf(stderr, "could not write %s\n", Utf8(path_).c_str());
   }
@@ -128,6 +132,50 @@ std::wstring ReportPath(std::wstring_view request) {
   full.resize(
       GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
   return full;
+}
+
+// GetTempPathW does not check that its folder exists, and nearly every case makes files there:
+// without it each would fail in its own way. Empty when a file can be made there.
+std::string TempFolderProblem() {
+  wchar_t buffer[MAX_PATH + 1];
+  const std::wstring folder(buffer, GetTempPathW(MAX_PATH + 1, buffer));
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  DWORD error = attributes == INVALID_FILE_ATTRIBUTES          ? GetLastError()
+                : (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ? DWORD{ERROR_DIRECTORY}
+                                                               : DWORD{ERROR_SUCCESS};
+  if (error == ERROR_SUCCESS) {
+    // Deleted on closing, so that no scanner can hold it afterwards.
+    const std::wstring probe =
+        folder + L"vantrel-probe-" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    vantrel::ScopedFile file;
+    if (!vantrel::testing::WhileHeld([&] {
+          file.reset(CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+          return file.valid();
+        })) {
+      error = GetLastError();
+    }
+  }
+  if (error == ERROR_SUCCESS) return "";
+  return "the temporary folder " + Utf8(folder) + " is missing or cannot be written (error " +
+         std::to_string(error) + ")";
+}
+
+class TempFolderUnusable : public testing::Test {
+ public:
+  explicit TempFolderUnusable(std::string problem) : problem_(std::move(problem)) {}
+  void TestBody() override { FAIL() << problem_; }
+
+ private:
+  std::string problem_;
+};
+
+// One failure that says what is wrong in place of every case's, in the console and the report.
+void RunOnlyTempFolderFailure(const std::string& problem) {
+  testing::RegisterTest("TemporaryFolder", "IsAWritableFolder", nullptr, nullptr, __FILE__,
+                        __LINE__,
+                        [problem]() -> testing::Test* { return new TempFolderUnusable(problem); });
+  GTEST_FLAG_SET(filter, "TemporaryFolder.IsAWritableFolder");
 }
 
 }  // namespace
@@ -157,6 +205,11 @@ int main() {
   if (request.substr(0, 3) == L"xml" && !GTEST_FLAG_GET(list_tests)) {
     GTEST_FLAG_SET(output, "");
     testing::UnitTest::GetInstance()->listeners().Append(new XmlReport(ReportPath(request)));
+  }
+  if (!GTEST_FLAG_GET(list_tests)) {
+    if (const std::string problem = TempFolderProblem(); !problem.empty()) {
+      RunOnlyTempFolderFailure(problem);
+    }
   }
   const int result = RUN_ALL_TESTS();
   return reportWritten ? result : 1;

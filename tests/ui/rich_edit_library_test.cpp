@@ -39,11 +39,10 @@ TEST(RichEditLibraryTest, ComesFromTheSystemDirectoryWithOrWithoutNarrowedSearch
   for (const char* lookUp : {"refused", "found"}) {
     SCOPED_TRACE(lookUp);
     testing::TempDirectory dir;
-    ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("rich_edit_probe.exe")).c_str(),
-                          testing::Wide(dir.PathOf("rich_edit_probe.exe")).c_str(), FALSE));
+    ASSERT_TRUE(testing::Copy(testing::ProgramPath("rich_edit_probe.exe"),
+                              dir.PathOf("rich_edit_probe.exe")));
     for (const char* planted : kPlanted) {
-      ASSERT_TRUE(CopyFileW(testing::Wide(testing::ProgramPath("planted_dll.dll")).c_str(),
-                            testing::Wide(dir.PathOf(planted)).c_str(), FALSE));
+      ASSERT_TRUE(testing::Copy(testing::ProgramPath("planted_dll.dll"), dir.PathOf(planted)));
     }
     const testing::RunningProgram probe("\"" + dir.PathOf("rich_edit_probe.exe") + "\" " + lookUp +
                                             " \"" + dir.PathOf("loaded.txt") + "\"",

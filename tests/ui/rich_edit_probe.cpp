@@ -9,8 +9,10 @@
 
 #include <shellapi.h>
 
+#include <exception>
 #include <string_view>
 
+#include "support/temp_directory.h"
 #include "ui/main_window.h"
 
 int main() {
@@ -23,14 +25,11 @@ int main() {
   if (library == nullptr) return 1;
   wchar_t path[MAX_PATH];
   const DWORD length = GetModuleFileNameW(library, path, MAX_PATH);
-  char utf8[MAX_PATH * 3];
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(length), utf8,
-                                        sizeof utf8, nullptr, nullptr);
-  const HANDLE file = CreateFileW(argv[2], GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return 3;
-  DWORD written = 0;
-  WriteFile(file, utf8, static_cast<DWORD>(bytes), &written, nullptr);
-  CloseHandle(file);
+  try {
+    vantrel::testing::WriteWhole(vantrel::testing::Utf8(argv[2]),
+                                 vantrel::testing::Utf8(std::wstring_view(path, length)));
+  } catch (const std::exception&) {
+    return 3;
+  }
   return 0;
 }

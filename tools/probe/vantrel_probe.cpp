@@ -35,7 +35,8 @@ void WriteSampleMail(const std::string& dir) {
       {"FOL04B77.PMM", "Holiday plans", "604762A0:5E10:FOL04B77", 3},
       {"ARCHIVE2019.PMM", "Archive 2019-2024", "5C2A1B00:0001:ARCHIVE", 250},
       {"FOL05D20.PMM", "Projects", "60476811:7A01:FOL05D20", 0}};
-  CreateDirectoryW(vantrel::testing::Wide(dir).c_str(), nullptr);
+  vantrel::testing::WhileHeld(
+      [&] { return CreateDirectoryW(vantrel::testing::Wide(dir).c_str(), nullptr) != FALSE; });
   for (const Folder& folder : kFolders) {
     std::string bytes = vantrel::testing::FolderFileHeader(folder.name, folder.identifier);
     for (int i = 1; i <= folder.messages; ++i) {
