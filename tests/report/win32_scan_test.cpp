@@ -234,6 +234,20 @@ TEST(Win32FileSystemTest, NamesAreConvertedWithOnlyFlagsTheCodePageTakes) {
   }
 }
 
+// How Windows XP reads the error mode: setting one returns the mode before it, put back at once.
+UINT ErrorModeAsXpReadsIt() {
+  const UINT mode = SetErrorMode(0);
+  SetErrorMode(mode);
+  return mode;
+}
+
+// GetErrorMode came with Vista; a test program that imported it would not start on XP at all.
+UINT ErrorMode() {
+  const FARPROC found = GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetErrorMode");
+  if (found == nullptr) return ErrorModeAsXpReadsIt();
+  return reinterpret_cast<UINT(WINAPI*)()>(reinterpret_cast<void (*)()>(found))();
+}
+
 TEST(GuardedCallTest, ReportsTheCallsErrorAndRestoresTheProcessState) {
   LoadX87ControlWord(kProgramControlWord);
   const std::uint16_t programWord =
@@ -241,11 +255,13 @@ TEST(GuardedCallTest, ReportsTheCallsErrorAndRestoresTheProcessState) {
   const UINT previousMode = SetErrorMode(0);
   // Windows keeps SEM_NOALIGNMENTFAULTEXCEPT once a process has set it (GoogleTest sets it
   // before any test): what clearing leaves is the floor every mode here stands on.
-  const UINT kept = GetErrorMode();
+  const UINT kept = ErrorMode();
 
   UINT modeDuringCall = 0;
+  UINT xpModeDuringCall = 0;
   const auto result = GuardedCall([&] {
-    modeDuringCall = GetErrorMode();
+    modeDuringCall = ErrorMode();
+    xpModeDuringCall = ErrorModeAsXpReadsIt();
     LoadX87ControlWord(0x027F);  // what a careless DLL might leave behind
     SetErrorMode(0);
     SetLastError(ERROR_SHARING_VIOLATION);
@@ -256,7 +272,8 @@ TEST(GuardedCallTest, ReportsTheCallsErrorAndRestoresTheProcessState) {
   EXPECT_TRUE(result.failed());
   EXPECT_EQ(result.lastError, DWORD{ERROR_SHARING_VIOLATION});
   EXPECT_EQ(modeDuringCall, kept | 0x8001u);
-  EXPECT_EQ(GetErrorMode(), kept);
+  EXPECT_EQ(xpModeDuringCall, kept | 0x8001u) << "read as on Windows XP";
+  EXPECT_EQ(ErrorMode(), kept);
   EXPECT_EQ(X87ControlWord(), programWord);
   SetErrorMode(previousMode);
 

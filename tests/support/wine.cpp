@@ -36,9 +36,10 @@ RichEditFilesFirst::~RichEditFilesFirst() {
   if (programKey_.empty()) return;
   const std::string overrides = programKey_ + "\\DllOverrides";
   if (keyWasThere_) {
-    for (const char* dll : kRichEditDlls) {
-      RegDeleteKeyValueA(HKEY_CURRENT_USER, overrides.c_str(), dll);
-    }
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, overrides.c_str(), 0, KEY_SET_VALUE, &key) != 0) return;
+    for (const char* dll : kRichEditDlls) RegDeleteValueA(key, dll);
+    RegCloseKey(key);
     return;
   }
   RegDeleteKeyA(HKEY_CURRENT_USER, overrides.c_str());
