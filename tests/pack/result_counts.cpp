@@ -202,6 +202,48 @@ std::string SummaryText(const Summary& summary) {
   return text;
 }
 
+// Windows' system error codes (WinError.h) that mean the program was kept from running: 225
+// ERROR_VIRUS_INFECTED, 226 ERROR_VIRUS_DELETED, 577 ERROR_INVALID_IMAGE_HASH, 786
+// ERROR_ACCESS_DISABLED_NO_SAFER_UI_BY_POLICY, 1260 ERROR_ACCESS_DISABLED_BY_POLICY.
+StartFailure DescribeStartFailure(std::string_view program, unsigned long error) {
+  constexpr std::string_view kControl =
+      "blocked by Smart App Control or an application control policy";
+  struct Words {
+    unsigned long error;
+    std::string_view words;
+  };
+  static constexpr Words kBlocked[] = {
+      {5, "Windows refused to start it; an antivirus or a policy may block it"},  // ACCESS_DENIED
+      {225, "blocked by an antivirus, which took it for a virus or unwanted software"},
+      {226, "removed by an antivirus, which took it for a virus or unwanted software"},
+      {577, "blocked: Windows could not verify its digital signature, or the file is damaged"},
+      {786, "blocked by a software restriction policy of this PC"},
+      {1260, "blocked by a policy of this PC (AppLocker or a software restriction policy)"},
+      // ERROR_SYSTEM_INTEGRITY_: POLICY_VIOLATION, and the REPUTATION_ codes MALICIOUS, PUA,
+      // DANGEROUS_EXT, OFFLINE, UNFRIENDLY_FILE, UNATTAINABLE and EXPLICIT_DENY_FILE.
+      {4551, kControl},
+      {4556, kControl},
+      {4557, kControl},
+      {4558, kControl},
+      {4559, kControl},
+      {4580, kControl},
+      {4581, kControl},
+      {4582, kControl},
+  };
+  const std::string number = " (error " + std::to_string(error) + ")";
+  // ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND: the program's file lay beside run-tests.cmd
+  // when the pack was unzipped.
+  if (error == 2 || error == 3) {
+    const std::string words =
+        ".exe is missing from the folder; an antivirus may have quarantined it";
+    return {std::string(program) + words + number, true};
+  }
+  for (const Words& blocked : kBlocked) {
+    if (blocked.error == error) return {std::string(blocked.words) + number, true};
+  }
+  return {"could not be started" + number, false};
+}
+
 Counts CountReports(const std::string& dir, const std::vector<std::string>& names) {
   Counts total;
   for (const std::string& name : names) {

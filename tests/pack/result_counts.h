@@ -44,6 +44,14 @@ Report ReadGoogleTestReport(std::string_view xml);
 // The reports DIR/NAME.xml of the programs named, added up; a missing one is one failure.
 Counts CountReports(const std::string& dir, const std::vector<std::string>& names);
 
+// Why a test program could not be started, in words its user can act on, with Windows' error
+// number kept for a support reply. blocked: Windows or an antivirus kept it from running.
+struct StartFailure {
+  std::string words;
+  bool blocked = false;
+};
+StartFailure DescribeStartFailure(std::string_view program, unsigned long error);
+
 // Reads TREE/junit.xml of each tree, and TREE/test-results/TEST.xml of each test CTest ran.
 Summary SummarizeTrees(const std::vector<std::string>& trees);
 std::string SummaryText(const Summary& summary);

@@ -68,5 +68,45 @@ TEST(ResultCountsTest, AddsUpTrees) {
   }
 }
 
+struct StartCase {
+  unsigned long error;
+  std::string words;
+  bool blocked;
+};
+
+const StartCase kStartCases[] = {
+    {2, "ui_tests.exe is missing from the folder; an antivirus may have quarantined it (error 2)",
+     true},
+    {3, "ui_tests.exe is missing from the folder; an antivirus may have quarantined it (error 3)",
+     true},
+    {5, "Windows refused to start it; an antivirus or a policy may block it (error 5)", true},
+    {225, "blocked by an antivirus, which took it for a virus or unwanted software (error 225)",
+     true},
+    {226, "removed by an antivirus, which took it for a virus or unwanted software (error 226)",
+     true},
+    {577,
+     "blocked: Windows could not verify its digital signature, or the file is damaged (error 577)",
+     true},
+    {786, "blocked by a software restriction policy of this PC (error 786)", true},
+    {1260,
+     "blocked by a policy of this PC (AppLocker or a software restriction policy) (error 1260)",
+     true},
+    {4551, "blocked by Smart App Control or an application control policy (error 4551)", true},
+    {4556, "blocked by Smart App Control or an application control policy (error 4556)", true},
+    {4559, "blocked by Smart App Control or an application control policy (error 4559)", true},
+    {4580, "blocked by Smart App Control or an application control policy (error 4580)", true},
+    {4582, "blocked by Smart App Control or an application control policy (error 4582)", true},
+    {4553, "could not be started (error 4553)", false},
+    {193, "could not be started (error 193)", false},
+};
+
+TEST(ResultCountsTest, NamesWhatKeptAProgramFromStarting) {
+  for (const StartCase& c : kStartCases) {
+    const StartFailure failure = DescribeStartFailure("ui_tests", c.error);
+    EXPECT_EQ(failure.words, c.words) << c.error;
+    EXPECT_EQ(failure.blocked, c.blocked) << c.error;
+  }
+}
+
 }  // namespace
 }  // namespace vantrel

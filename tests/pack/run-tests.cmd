@@ -9,5 +9,17 @@ rem double-click waits. Works from any folder and any current directory; needs n
 rem rights or network. test_summary.exe does the work.
 setlocal
 set programs=@PROGRAMS@
-"%~dp0test_summary.exe" %* %programs%
-exit /b %errorlevel%
+rem Whether this file was double-clicked: then cmd's command line names it. test_summary.exe
+rem compares the two, as cmd cannot be trusted to with & ! % ^ or = in a folder's name. Delayed
+rem expansion takes the command line as it is; the path never passes through it.
+set "VANTREL_SCRIPT=%~f0"
+setlocal EnableDelayedExpansion
+set "VANTREL_CMDCMDLINE=!cmdcmdline!"
+setlocal DisableDelayedExpansion
+rem The folder's name on a line of its own: Wine's cmd takes a % in it for the start of a
+rem variable when another % follows.
+pushd "%~dp0"
+.\test_summary.exe %* %programs%
+set status=%errorlevel%
+popd
+exit /b %status%

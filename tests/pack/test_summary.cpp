@@ -5,11 +5,15 @@
 // SECONDS (600 unless given) together with every process it started. Then prints and writes to
 // results\summary.txt the Windows version, the ANSI code page, a line per program, the failed and
 // skipped cases, and last the totals: "N passed, N failed, N skipped". A program that timed out,
-// or whose report is missing, counts as one failure. The exit code is 0 only when nothing failed.
-// Counts with result_counts.cpp, as the host's test_summary counts CTest's results. When its
-// console window was opened for this run alone (run-tests.cmd double-clicked) it waits for a key
-// before the window closes; /nopause never waits.
+// could not be started, whose report is missing or whose earlier results file stays in use
+// counts as one failure. The exit code is 0 only when nothing failed. Counts with
+// result_counts.cpp, as the host's test_summary counts CTest's results.
+// Waits for a key before its window closes when run-tests.cmd was double-clicked, never with
+// /nopause. /nojob runs the programs as where Windows gives no job object: for the bench's check
+// of that case, never needed by a user.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/scoped_win.h"
@@ -31,9 +36,11 @@ using vantrel::Report;
 using vantrel::ScopedFile;
 using vantrel::ScopedKernelHandle;
 using vantrel::Skip;
+using vantrel::StartFailure;
 
 constexpr DWORD kDefaultTimeoutSeconds = 600;
 constexpr DWORD kMaxTimeoutSeconds = 4000000;  // its milliseconds stay below INFINITE
+constexpr DWORD kInUseMilliseconds = 10000;
 
 // Program names are the pack's own, plain ASCII.
 std::string Narrow(std::wstring_view text) {
@@ -103,9 +110,34 @@ std::string WindowsVersion() {
   return text;
 }
 
+// An environment variable run-tests.cmd set for this program alone, taken out of the
+// environment the test programs get.
+std::wstring TakeVariable(const wchar_t* name) {
+  std::wstring value(32768, L'\0');
+  value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
+  SetEnvironmentVariableW(name, nullptr);
+  return value;
+}
+
+std::wstring Upper(std::wstring text) {
+  CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+  return text;
+}
+
+// Explorer starts a double-clicked batch file as cmd /c ""PATH" ", so cmd's command line, which
+// run-tests.cmd hands on, names it. Typed at a Command Prompt, the batch file runs in the
+// prompt's own cmd, whose command line names none.
+bool StartedForTheScript() {
+  const std::wstring line = TakeVariable(L"VANTREL_CMDCMDLINE");
+  const std::wstring script = TakeVariable(L"VANTREL_SCRIPT");
+  return !script.empty() && Upper(line).find(Upper(script)) != std::wstring::npos;
+}
+
 struct Options {
   bool valid = true;
   bool noPause = false;
+  bool noJob = false;
+  bool startedForTheScript = false;
   DWORD timeoutSeconds = kDefaultTimeoutSeconds;
   std::vector<std::wstring> programs;
 };
@@ -123,11 +155,14 @@ bool ParseSeconds(std::wstring_view text, DWORD& seconds) {
 
 Options ParseArguments(int argc, wchar_t** argv) {
   Options options;
+  options.startedForTheScript = StartedForTheScript();
   constexpr std::wstring_view timeout = L"/timeout:";
   for (int i = 1; i < argc; ++i) {
     const std::wstring_view argument = argv[i];
     if (_wcsicmp(argv[i], L"/nopause") == 0) {
       options.noPause = true;
+    } else if (_wcsicmp(argv[i], L"/nojob") == 0) {
+      options.noJob = true;
     } else if (argument.size() > timeout.size() &&
                _wcsnicmp(argv[i], timeout.data(), timeout.size()) == 0) {
       options.valid &= ParseSeconds(argument.substr(timeout.size()), options.timeoutSeconds);
@@ -140,13 +175,29 @@ Options ParseArguments(int argc, wchar_t** argv) {
   return options;
 }
 
-// Removes a file an earlier run left; says why when it is still there.
-bool Clear(const std::wstring& path, std::string& problem) {
-  if (DeleteFileW(path.c_str())) return true;
-  const DWORD error = GetLastError();
-  if (error == ERROR_FILE_NOT_FOUND) return true;
-  problem = "an earlier run's results could not be removed (error " + std::to_string(error) + ")";
-  return false;
+// Explorer's preview pane, OneDrive or a virus scanner may hold a file for a while.
+bool InUse(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+// Tries until `attempt` succeeds, fails for another reason than a file held, or 10 s have passed;
+// the error of the last try, 0 when one succeeded.
+template <typename Attempt>
+DWORD Retrying(Attempt attempt) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (attempt()) return 0;
+    const DWORD error = GetLastError();
+    if (!InUse(error) || GetTickCount() - start >= kInUseMilliseconds) return error;
+    Sleep(100);  // no one is told when a file is let go
+  }
+}
+
+// Removes a file an earlier run left.
+DWORD Clear(const std::wstring& path) {
+  return Retrying(
+      [&] { return DeleteFileW(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND; });
 }
 
 ScopedFile OpenInheritable(const std::wstring& path, DWORD access, DWORD disposition) {
@@ -166,31 +217,93 @@ ScopedKernelHandle KillOnCloseJob() {
   return job;
 }
 
+struct Started {
+  ScopedKernelHandle process;
+  DWORD id = 0;
+  DWORD jobError = 0;  // why it runs without a job object, when it does
+};
+
+bool Create(const std::wstring& exe, std::wstring commandLine, const std::wstring& folder,
+            STARTUPINFOW& startup, DWORD flags, Started& started, ScopedKernelHandle& thread) {
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                      folder.c_str(), &startup, &info)) {
+    return false;
+  }
+  started.process.reset(info.hProcess);
+  started.id = info.dwProcessId;
+  thread.reset(info.hThread);
+  return true;
+}
+
 // Starts the program suspended and puts it in the job before it runs, so everything it starts
 // is in the job too. Windows 7 puts no job inside another: where this runner is in a job
-// already (a CI service's), the program is started outside that one, if it allows.
-bool StartInJob(const std::wstring& exe, std::wstring commandLine, const std::wstring& folder,
-                STARTUPINFOW& startup, HANDLE job, ScopedKernelHandle& process, DWORD& error) {
+// already (a CI service's), the program is started outside that one, if it allows; else, as
+// where there is no job at all, it runs without one. The error when it cannot be started.
+DWORD Start(const std::wstring& exe, const std::wstring& commandLine, const std::wstring& folder,
+            STARTUPINFOW& startup, HANDLE job, Started& started) {
+  ScopedKernelHandle thread;
   for (const DWORD breakaway : {0UL, static_cast<DWORD>(CREATE_BREAKAWAY_FROM_JOB)}) {
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
-                        CREATE_SUSPENDED | breakaway, nullptr, folder.c_str(), &startup,
-                        &started)) {
-      error = GetLastError();
-      if (error != ERROR_ACCESS_DENIED) return false;
+    if (job == nullptr) break;
+    if (!Create(exe, commandLine, folder, startup, CREATE_SUSPENDED | breakaway, started, thread)) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_ACCESS_DENIED) return error;
       continue;
     }
-    ScopedKernelHandle thread(started.hThread);
-    process.reset(started.hProcess);
-    if (AssignProcessToJobObject(job, process.get())) {
+    if (AssignProcessToJobObject(job, started.process.get())) {
+      started.jobError = 0;
       ResumeThread(thread.get());
-      return true;
+      return 0;
     }
-    error = GetLastError();
-    TerminateProcess(process.get(), 1);
-    process.reset();
+    started.jobError = GetLastError();
+    TerminateProcess(started.process.get(), 1);
+    started.process.reset();
   }
-  return false;
+  return Create(exe, commandLine, folder, startup, 0, started, thread) ? 0 : GetLastError();
+}
+
+FILETIME CreationTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  GetProcessTimes(process, &created, &exited, &kernel, &user);
+  return created;
+}
+
+// Without a job, the processes a program started are known only by their parent's id, and ids
+// are reused: one made before the program began is no child of it, whatever its parent's id.
+// Their handles stay open to the end, so no id of the tree is reused meanwhile. The program is
+// ended first, so that it starts no more, then its descendants, as long as new ones turn up.
+void EndTree(const Started& program) {
+  const FILETIME started = CreationTime(program.process.get());
+  TerminateProcess(program.process.get(), ERROR_TIMEOUT);
+  std::vector<DWORD> ids{program.id};
+  std::vector<ScopedKernelHandle> ended;
+  const auto known = [&ids](DWORD id) {
+    for (const DWORD i : ids) {
+      if (i == id) return true;
+    }
+    return false;
+  };
+  for (bool found = true; found;) {
+    found = false;
+    const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
+      if (!known(entry.th32ParentProcessID) || known(entry.th32ProcessID)) continue;
+      ScopedKernelHandle child(OpenProcess(
+          PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+      if (!child.valid()) continue;
+      const FILETIME created = CreationTime(child.get());
+      if (CompareFileTime(&created, &started) < 0) continue;
+      TerminateProcess(child.get(), ERROR_TIMEOUT);
+      ids.push_back(entry.th32ProcessID);
+      ended.push_back(std::move(child));
+      found = true;
+    }
+  }
+  WaitForSingleObject(program.process.get(), 30000);
+  for (const ScopedKernelHandle& child : ended) WaitForSingleObject(child.get(), 30000);
 }
 
 enum class Outcome { kFinished, kTimedOut, kNotRun };
@@ -198,23 +311,41 @@ enum class Outcome { kFinished, kTimedOut, kNotRun };
 struct Run {
   Outcome outcome = Outcome::kNotRun;
   std::string problem;
+  bool blocked = false;
+  std::string noJob;  // why it ran without a job object, when it did
 };
 
+std::string FileProblem(const std::string& file, DWORD error) {
+  return InUse(error) ? "results file in use: " + file
+                      : "could not clear " + file + " (error " + std::to_string(error) + ")";
+}
+
+// A results file still held after the retries costs the program its run, not the whole run.
 Run RunProgram(const std::wstring& folder, const std::wstring& results, const std::wstring& name,
-               DWORD timeoutSeconds) {
+               const Options& options) {
   Run run;
-  const std::wstring output = results + name + L".txt";
-  if (!Clear(results + name + L".xml", run.problem) || !Clear(output, run.problem)) return run;
-  const ScopedFile input = OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
-  const ScopedFile log = OpenInheritable(output, GENERIC_WRITE, CREATE_ALWAYS);
-  if (!log.valid()) {
-    run.problem = "could not write its output (error " + std::to_string(GetLastError()) + ")";
+  const std::string file = "results\\" + Narrow(name);
+  DWORD error = Clear(results + name + L".xml");
+  if (error != 0) {
+    run.problem = FileProblem(file + ".xml", error);
     return run;
   }
-  const ScopedKernelHandle job = KillOnCloseJob();
-  if (!job.valid()) {
-    run.problem = "no job to run it in (error " + std::to_string(GetLastError()) + ")";
+  const ScopedFile input = OpenInheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  // Before Windows 10, a file deleted while another process holds it stays until it lets go.
+  ScopedFile log;
+  error = Retrying([&] {
+    log = OpenInheritable(results + name + L".txt", GENERIC_WRITE, CREATE_ALWAYS);
+    return log.valid();
+  });
+  if (error != 0) {
+    run.problem = FileProblem(file + ".txt", error);
     return run;
+  }
+  ScopedKernelHandle job;
+  Started started;
+  if (!options.noJob) {
+    job = KillOnCloseJob();
+    if (!job.valid()) started.jobError = GetLastError();
   }
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -225,42 +356,87 @@ Run RunProgram(const std::wstring& folder, const std::wstring& results, const st
   const std::wstring exe = folder + name + L".exe";
   const std::wstring commandLine =
       L"\"" + exe + L"\" \"--gtest_output=xml:" + results + name + L".xml" + L"\"";
-  ScopedKernelHandle process;
-  DWORD error = 0;
-  if (!StartInJob(exe, commandLine, folder, startup, job.get(), process, error)) {
-    run.problem = "could not be started (error " + std::to_string(error) + ")";
+  error = Start(exe, commandLine, folder, startup, job.get(), started);
+  if (error != 0) {
+    const StartFailure failure = vantrel::DescribeStartFailure(Narrow(name), error);
+    run.problem = failure.words;
+    run.blocked = failure.blocked;
     return run;
   }
+  if (options.noJob) {
+    run.noJob = "/nojob";
+  } else if (started.jobError != 0) {
+    run.noJob = "error " + std::to_string(started.jobError);
+  }
   run.outcome = Outcome::kFinished;
-  if (WaitForSingleObject(process.get(), timeoutSeconds * 1000) == WAIT_TIMEOUT) {
-    TerminateJobObject(job.get(), ERROR_TIMEOUT);
-    WaitForSingleObject(process.get(), 30000);
+  if (WaitForSingleObject(started.process.get(), options.timeoutSeconds * 1000) == WAIT_TIMEOUT) {
+    if (run.noJob.empty()) {
+      TerminateJobObject(job.get(), ERROR_TIMEOUT);
+      WaitForSingleObject(started.process.get(), 30000);
+    } else {
+      EndTree(started);
+    }
     run.outcome = Outcome::kTimedOut;
   }
   // Closing the job ends whatever the program left running.
   return run;
 }
 
-// Whether this program's console was opened for this run, and so closes when it ends: a
-// double-click on run-tests.cmd gives a console that holds cmd and this program alone. From a
-// Command Prompt, PowerShell, Windows Terminal or a CI service more processes share it; with no
-// console, or input from elsewhere, there is no one to press a key. Wine's console, started from
-// a terminal, lists this program alone, as a console of its own would on Windows, and under
-// tools/test there is none: under Wine it never waits.
-bool ConsoleIsThisRunsAlone() {
-  if (WineVersion() != nullptr) return false;
-  DWORD mode = 0;
-  if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) return false;
-  DWORD processes[4];
-  const DWORD count = GetConsoleProcessList(processes, 4);
-  return count >= 1 && count <= 2;
+// CR LF line ends, as Notepad expects.
+DWORD WriteSummary(const std::wstring& path, std::string_view text) {
+  std::string bytes;
+  for (const char c : text) bytes += c == '\n' ? "\r\n" : std::string(1, c);
+  ScopedFile file;
+  DWORD error = Retrying([&] {
+    file = ScopedFile(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid();
+  });
+  DWORD written = 0;
+  if (error == 0 &&
+      !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+    error = GetLastError();
+  }
+  return error;
 }
 
+// Wine opens the console of a program started from a Unix terminal in its start.exe, which stays
+// attached to it; Explorer, which opens the console of a double-clicked batch file on Windows,
+// does not.
+bool IsWinesLauncher(DWORD id) {
+  if (WineVersion() == nullptr) return false;
+  const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
+    if (entry.th32ProcessID == id) return _wcsicmp(entry.szExeFile, L"start.exe") == 0;
+  }
+  return false;
+}
+
+// Whether this program's console was opened for this run, and so closes when it ends: Explorer
+// gives a double-clicked run-tests.cmd a console that holds cmd and this program alone. In
+// PowerShell, Windows Terminal's or a script's console more processes share it; with no
+// console, or input from elsewhere, there is no one to press a key. A Command Prompt's console
+// holds its cmd and this program too: there only cmd's command line tells.
+bool ConsoleIsThisRunsAlone() {
+  DWORD mode = 0;
+  if (!GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode)) return false;
+  DWORD processes[8];
+  const DWORD count = GetConsoleProcessList(processes, 8);
+  if (count > 8) return false;
+  DWORD others = 0;
+  for (DWORD i = 0; i < count; ++i) others += IsWinesLauncher(processes[i]) ? 0 : 1;
+  return others >= 1 && others <= 2;
+}
+
+// Keys pressed during the run are dropped before the question, not after it.
 void WaitForKey() {
   const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  FlushConsoleInputBuffer(input);
   std::fputs("Press any key to close this window.\n", stdout);
   std::fflush(stdout);
-  FlushConsoleInputBuffer(input);
   INPUT_RECORD record{};
   DWORD read = 0;
   while (ReadConsoleInputW(input, &record, 1, &read) && read == 1) {
@@ -270,7 +446,7 @@ void WaitForKey() {
 
 int Finish(int status, const Options& options) {
   std::fflush(stdout);
-  if (!options.noPause && ConsoleIsThisRunsAlone()) WaitForKey();
+  if (!options.noPause && options.startedForTheScript && ConsoleIsThisRunsAlone()) WaitForKey();
   return status;
 }
 
@@ -284,21 +460,23 @@ int wmain(int argc, wchar_t** argv) {
   }
   const std::wstring folder = OwnFolder();
   const std::wstring results = folder + L"results\\";
-  std::string unused;
-  if ((!CreateDirectoryW(results.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) ||
-      !Clear(results + L"summary.txt", unused)) {
-    std::fputs("could not make the results folder ready\n", stderr);
+  if (!CreateDirectoryW(results.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
+    std::fputs("could not make the results folder\n", stderr);
     return Finish(1, options);
   }
+  // An earlier run's summary goes first, so that a run cut short leaves none; one still held
+  // is tried again at the end.
+  Clear(results + L"summary.txt");
   std::vector<Run> runs;
   for (const std::wstring& name : options.programs) {
     std::printf("Running %s...\n", Narrow(name).c_str());
     std::fflush(stdout);
-    runs.push_back(RunProgram(folder, results, name, options.timeoutSeconds));
+    runs.push_back(RunProgram(folder, results, name, options));
   }
   std::string text =
       "\n" + WindowsVersion() + "\nANSI code page " + std::to_string(GetACP()) + "\n";
-  std::string cases;
+  std::string cases, noJob;
+  bool blocked = false;
   Counts total;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const std::string program = Narrow(options.programs[i]);
@@ -322,15 +500,26 @@ int wmain(int argc, wchar_t** argv) {
       cases += "skipped: " + program + " " + skip.name + "\n";
     }
     Add(total, report.counts);
+    blocked |= runs[i].blocked;
+    if (noJob.empty()) noJob = runs[i].noJob;
   }
-  text += cases + CountsLine(total) + "\n";
+  if (!noJob.empty()) {
+    text +=
+        "ran without a job object (" + noJob + "): programs a test left running may not be ended\n";
+  }
+  text += cases;
+  if (blocked) {
+    text +=
+        "Windows or an antivirus kept some programs from running. Unzip the pack again into a new "
+        "folder outside Documents, Desktop and OneDrive, allow the programs in Windows Security "
+        "or your antivirus, or run the tests on a PC where Smart App Control is off.\n";
+  }
+  text += CountsLine(total) + "\n";
   std::fputs(text.c_str(), stdout);
-  // Text mode: CR LF line ends, as Notepad expects. Without the blank line that parts it from
-  // the programs' names on the screen.
-  if (const File summary = Open(results + L"summary.txt", L"w")) {
-    std::fputs(text.c_str() + 1, summary.get());
-  } else {
-    std::fputs("could not write results\\summary.txt\n", stderr);
+  // Without the blank line that parts it from the programs' names on the screen.
+  const DWORD error = WriteSummary(results + L"summary.txt", text.substr(1));
+  if (error != 0) {
+    std::fputs((FileProblem("results\\summary.txt", error) + "\n").c_str(), stderr);
     return Finish(1, options);
   }
   return Finish(total.failed == 0 ? 0 : 1, options);

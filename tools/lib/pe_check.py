@@ -92,7 +92,8 @@ def imports(image):
 XP = 0x0501
 LATER = (0x0502, 0x0600, 0x0601, 0x0602, 0x0603, 0x0A00)
 # <windows.h> in full declares what kernel32, user32, gdi32, advapi32, ole32 and shell32's
-# CommandLineToArgvW export; <shlobj.h>, slow to read, only for an image that imports shell32.
+# CommandLineToArgvW export, <tlhelp32.h> kernel32's process list; <shlobj.h>, slow to read,
+# only for an image that imports shell32.
 CRT_HEADERS = ("stdio.h", "stdlib.h", "string.h", "wchar.h", "ctype.h", "wctype.h", "locale.h",
                "time.h", "signal.h", "setjmp.h", "errno.h", "io.h", "process.h", "direct.h",
                "fcntl.h", "math.h", "malloc.h", "sys/stat.h", "mbctype.h")
@@ -147,7 +148,7 @@ def undeclared(probes, cache):
 def later_than_xp(image, cache):
     compiler = compiler_of(image)
     imported = sorted(set(imports(image)))
-    headers = ["windows.h", *CRT_HEADERS]
+    headers = ["windows.h", "tlhelp32.h", *CRT_HEADERS]
     if any(dll.lower() == "shell32.dll" for dll, _ in imported):
         headers.append("shlobj.h")
     listed = listed_versions("xp-imports.txt")

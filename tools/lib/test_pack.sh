@@ -7,6 +7,9 @@
 # every Windows in use. Source it after release.sh.
 #   check_pack_prefix TREE, check_pack_run TREE   the fixtures: the prefix, the pack's run
 #   check_pack_version TREE VERSION [OPTION...]    the runner under another Windows version
+# After those, in the same prefix: run-tests.cmd on a terminal of its own (Wine makes it the
+# programs' console), double-clicked and typed at a prompt, from folders whose names cmd could
+# misread; and without a job object, while another process holds a results file for a while.
 
 VANTREL_PACK_FOLDER='Vantrel Ωμέγα'
 VANTREL_PACK_TEMP='users/Zoë/Temp'
@@ -25,6 +28,17 @@ pack_wine() {
   else
     VANTREL_WINEPREFIX=$pack_prefix VANTREL_WINEARCH=win64 "$(vantrel_root)/tools/wine" "$@"
   fi
+}
+
+# tools/lib/on_terminal.py OPTION... -- COMMAND..., the command run by the pack's Wine: with a
+# terminal of its own.
+pack_wine_on_terminal() {
+  local options=()
+  while [ "$1" != -- ]; do options+=("$1") && shift; done
+  local -x VANTREL_WINEPREFIX=$pack_prefix
+  vantrel_64bit_route || local -x VANTREL_WINEARCH=win64
+  python3 "$(vantrel_root)/tools/lib/on_terminal.py" "${options[@]}" -- \
+    "$(vantrel_root)/tools/wine" "${@:2}"
 }
 
 # Everything a Wine prefix holds that a program could leave behind: each entry of drive C but the
@@ -97,6 +111,86 @@ check_pack_run() {
   echo $? >"$pack_dir/exit-code"
   pack_wine --server -w
   cat "$pack_dir/run.log"
+}
+
+# A fresh copy of TREE/pack-pause (run-tests.cmd for app_tests, and what it runs) in a folder of
+# that name beside it, named as Wine names it; sets folder and windows_folder.
+pause_folder() {
+  folder=$1/pack-pause/$2
+  windows_folder=Z:${folder//\//\\}
+  rm -rf "$folder" && mkdir "$folder" && cp "$1"/pack-pause/*.exe "$1/pack-pause/run-tests.cmd" \
+    "$folder"
+}
+
+# run-tests.cmd run from FOLDER on a terminal, in a cmd whose command line is LINE: what
+# %cmdcmdline% gives on Windows. Wine's cmd has none, and reads the variable of that name instead.
+#   run_on_terminal FOLDER LINE [--key-after TEXT]
+run_on_terminal() {
+  (cd "$1" && export CMDCMDLINE=$2 && pack_wine_on_terminal 30 "${@:3}" -- cmd /c run-tests.cmd)
+}
+
+# Double-clicked in Explorer, which starts it as cmd /c ""PATH" ", it waits for a key at the end.
+check_pack_double_click() {
+  local folder windows_folder output
+  pack_paths "$1" && pause_folder "$1" 'Vantrel & more ^' || return 1
+  output=$(run_on_terminal "$folder" \
+    "C:\\windows\\system32\\cmd.exe /c \"\"$windows_folder\\run-tests.cmd\" \"" \
+    --key-after 'Press any key to close this window.')
+  echo "$output"
+  grep -Eqx 'app_tests: [1-9][0-9]* passed, 0 failed, 0 skipped' <<<"$output" &&
+    grep -q '^Press any key to close this window\.' <<<"$output" &&
+    grep -qx 'exit code 0' <<<"$output"
+}
+
+# Typed at a Command Prompt, it runs in the prompt's own cmd, whose console holds that cmd and
+# test_summary.exe, as a double-click's does: it never waits for a key, which no one would press.
+# Its results are written in a folder whose name holds a %, which Wine's cmd drops from %~dp0,
+# so the prompt's current folder is the pack's, as Explorer's would be.
+check_pack_from_a_prompt() {
+  local folder windows_folder output
+  pack_paths "$1" && pause_folder "$1" 'Vantrel 100% & more!' || return 1
+  output=$(run_on_terminal "$folder" '"C:\windows\system32\cmd.exe"')
+  echo "$output"
+  grep -Eqx 'app_tests: [1-9][0-9]* passed, 0 failed, 0 skipped' <<<"$output" &&
+    ! grep -q 'Press any key' <<<"$output" && grep -qx 'exit code 0' <<<"$output" &&
+    [ -s "$folder/results/app_tests.xml" ] && [ -s "$folder/results/summary.txt" ]
+}
+
+# Without a job object, the program that never ends and the one it started are ended all the
+# same (pack-no-job-leaves-no-process), and the summary says so; meanwhile another process holds
+# app_tests' earlier report until app_tests is about to run, which waits for it. A program named
+# too, but not in the folder, is taken for one an antivirus quarantined.
+check_pack_no_job() {
+  local folder=$1/pack-timeout output
+  pack_paths "$1" && mkdir -p "$folder/results" && cd "$folder" || return 1
+  output=$(hold_while_running 'results\app_tests.xml' 'Running app_tests' \
+    cmd /c run-tests.cmd /nopause /nojob /timeout:5 gone_tests)
+  echo "$output"
+  grep -qx 'gone_tests: gone_tests.exe is missing from the folder; an antivirus may have quarantined it (error 2)' \
+    <<<"$output" && grep -q '^Windows or an antivirus kept some programs from running\.' <<<"$output" &&
+    grep -Eqx 'app_tests: [1-9][0-9]* passed, 0 failed, 0 skipped' <<<"$output" &&
+    grep -qx 'never_ends: timed out after 5 s' <<<"$output" &&
+    grep -qx 'ran without a job object (/nojob): programs a test left running may not be ended' \
+      <<<"$output" && grep -Eqx '[0-9]+ passed, 2 failed, 0 skipped' <<<"$output" &&
+    grep -qx 'exit code 1' <<<"$output"
+}
+
+# Runs COMMAND in the pack's Wine while never_ends holds FILE, until a line of its output starts
+# with TEXT; prints that output, line ends as on Unix, then "exit code N", for a minute at
+# most. Only this shell may write to never_ends' input, whose end lets the file go.
+#   hold_while_running FILE TEXT COMMAND...
+hold_while_running() {
+  local line held pid
+  coproc holder { pack_wine never_ends.exe hold "$1"; }
+  held=${holder[1]} pid=$holder_PID
+  read -r line <&"${holder[0]}" && [ "${line%$'\r'}" = holding ] || return 1
+  while IFS= read -r -t 60 line; do
+    line=${line%$'\r'}
+    printf '%s\n' "$line"
+    [[ -n $held && $line == "$2"* ]] && exec {held}>&- && held=
+  done < <(exec {held}>&- && pack_wine "${@:3}" 2>&1; echo "exit code $?")
+  [ -z "$held" ] || exec {held}>&-
+  wait "$pid"
 }
 
 # The pack's summary (results\summary.txt) and the counts of its last line.
