@@ -46,13 +46,7 @@ void RemoveTree(const std::wstring& path) {
 }
 
 ScopedFile OpenVerbatim(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-  ScopedFile file;
-  WhileHeld([&] {
-    file.reset(CreateFileW(Verbatim(path).c_str(), access, share, nullptr, disposition,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.valid();
-  });
-  return file;
+  return OpenFile(Utf8(Verbatim(path)), access, share, disposition);
 }
 
 ScopedFile OpenForWriting(const std::string& path, DWORD disposition) {
