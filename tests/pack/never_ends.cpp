@@ -11,6 +11,8 @@
 #include <cwchar>
 #include <string>
 
+#include "end_of_input.h"
+
 namespace {
 
 int Hold(const wchar_t* path) {
@@ -19,11 +21,7 @@ int Hold(const wchar_t* path) {
   if (file == INVALID_HANDLE_VALUE) return 1;
   std::puts("holding");
   std::fflush(stdout);
-  char buffer[256];
-  DWORD read = 0;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) &&
-         read > 0) {
-  }
+  vantrel::testing::WaitForEndOfInput();
   CloseHandle(file);
   return 0;
 }

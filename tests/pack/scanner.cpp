@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "end_of_input.h"
+
 namespace {
 
 // A file the scanner means to open, and since when; or has open, and since when.
@@ -30,11 +32,7 @@ constexpr DWORD kRetryMs = 20;
 HANDLE stopped = nullptr;
 
 DWORD WINAPI WaitForEndOfInput(void*) {
-  char buffer[256];
-  DWORD read = 0;
-  while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &read, nullptr) &&
-         read > 0) {
-  }
+  vantrel::testing::WaitForEndOfInput();
   SetEvent(stopped);
   return 0;
 }
