@@ -16,8 +16,8 @@ set "VANTREL_SCRIPT=%~f0"
 setlocal EnableDelayedExpansion
 set "VANTREL_CMDCMDLINE=!cmdcmdline!"
 setlocal DisableDelayedExpansion
-rem The folder's name on a line of its own: Wine's cmd takes a % in it for the start of a
-rem variable when another % follows.
+rem From its own folder: Wine's cmd drops a % from %~dp0, which Windows' keeps, and there a run
+rem started from this folder, as Explorer starts it, still finds test_summary.exe.
 pushd "%~dp0"
 .\test_summary.exe %* %programs%
 set status=%errorlevel%

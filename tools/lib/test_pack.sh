@@ -166,8 +166,9 @@ check_pack_no_job() {
   output=$(hold_while_running 'results\app_tests.xml' 'Running app_tests' \
     cmd /c run-tests.cmd /nopause /nojob /timeout:5 gone_tests)
   echo "$output"
-  grep -qx 'gone_tests: gone_tests.exe is missing from the folder; an antivirus may have quarantined it (error 2)' \
-    <<<"$output" && grep -q '^Windows or an antivirus kept some programs from running\.' <<<"$output" &&
+  local gone='gone_tests: gone_tests.exe is missing from the folder; an antivirus may have'
+  grep -qx "$gone quarantined it (error 2)" <<<"$output" &&
+    grep -q '^Windows or an antivirus kept some programs from running\.' <<<"$output" &&
     grep -Eqx 'app_tests: [1-9][0-9]* passed, 0 failed, 0 skipped' <<<"$output" &&
     grep -qx 'never_ends: timed out after 5 s' <<<"$output" &&
     grep -qx 'ran without a job object (/nojob): programs a test left running may not be ended' \
