@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,7 @@
 
 #include "app/scoped_win.h"
 #include "result_counts.h"
+#include "support/temp_directory.h"
 
 namespace {
 
@@ -40,7 +42,6 @@ using vantrel::StartFailure;
 
 constexpr DWORD kDefaultTimeoutSeconds = 600;
 constexpr DWORD kMaxTimeoutSeconds = 4000000;  // its milliseconds stay below INFINITE
-constexpr DWORD kInUseMilliseconds = 10000;
 
 // Program names are the pack's own, plain ASCII.
 std::string Narrow(std::wstring_view text) {
@@ -175,23 +176,10 @@ Options ParseArguments(int argc, wchar_t** argv) {
   return options;
 }
 
-// Explorer's preview pane, OneDrive or a virus scanner may hold a file for a while.
-bool InUse(DWORD error) {
-  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-         error == ERROR_ACCESS_DENIED;
-}
-
-// Tries until `attempt` succeeds, fails for another reason than a file held, or 10 s have passed;
-// the error of the last try, 0 when one succeeded.
-template <typename Attempt>
-DWORD Retrying(Attempt attempt) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (attempt()) return 0;
-    const DWORD error = GetLastError();
-    if (!InUse(error) || GetTickCount() - start >= kInUseMilliseconds) return error;
-    Sleep(100);  // no one is told when a file is let go
-  }
+// Explorer's preview pane, OneDrive or a virus scanner may hold a file for a while: tried again
+// as the tests' own files are. The error of the last try, 0 when one succeeded.
+DWORD Retrying(const std::function<bool()>& attempt) {
+  return vantrel::testing::WhileHeld(attempt) ? 0 : GetLastError();
 }
 
 // Removes a file an earlier run left.
@@ -262,6 +250,17 @@ DWORD Start(const std::wstring& exe, const std::wstring& commandLine, const std:
   return Create(exe, commandLine, folder, startup, 0, started, thread) ? 0 : GetLastError();
 }
 
+// Hands `visit` each process running now, until it returns false.
+template <typename Visit>
+void ForEachProcess(Visit visit) {
+  const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more && visit(entry);
+       more = Process32NextW(snapshot.get(), &entry)) {
+  }
+}
+
 FILETIME CreationTime(HANDLE process) {
   FILETIME created{}, exited{}, kernel{}, user{};
   GetProcessTimes(process, &created, &exited, &kernel, &user);
@@ -285,22 +284,19 @@ void EndTree(const Started& program) {
   };
   for (bool found = true; found;) {
     found = false;
-    const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-         more = Process32NextW(snapshot.get(), &entry)) {
-      if (!known(entry.th32ParentProcessID) || known(entry.th32ProcessID)) continue;
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
+      if (!known(entry.th32ParentProcessID) || known(entry.th32ProcessID)) return true;
       ScopedKernelHandle child(OpenProcess(
           PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, entry.th32ProcessID));
-      if (!child.valid()) continue;
+      if (!child.valid()) return true;
       const FILETIME created = CreationTime(child.get());
-      if (CompareFileTime(&created, &started) < 0) continue;
+      if (CompareFileTime(&created, &started) < 0) return true;
       TerminateProcess(child.get(), ERROR_TIMEOUT);
       ids.push_back(entry.th32ProcessID);
       ended.push_back(std::move(child));
       found = true;
-    }
+      return true;
+    });
   }
   WaitForSingleObject(program.process.get(), 30000);
   for (const ScopedKernelHandle& child : ended) WaitForSingleObject(child.get(), 30000);
@@ -316,8 +312,9 @@ struct Run {
 };
 
 std::string FileProblem(const std::string& file, DWORD error) {
-  return InUse(error) ? "results file in use: " + file
-                      : "could not clear " + file + " (error " + std::to_string(error) + ")";
+  return vantrel::testing::HolderMayCause(error)
+             ? "results file in use: " + file
+             : "could not clear " + file + " (error " + std::to_string(error) + ")";
 }
 
 // A results file still held after the retries costs the program its run, not the whole run.
@@ -405,14 +402,13 @@ DWORD WriteSummary(const std::wstring& path, std::string_view text) {
 // does not.
 bool IsWinesLauncher(DWORD id) {
   if (WineVersion() == nullptr) return false;
-  const ScopedFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-  PROCESSENTRY32W entry{};
-  entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
-       more = Process32NextW(snapshot.get(), &entry)) {
-    if (entry.th32ProcessID == id) return _wcsicmp(entry.szExeFile, L"start.exe") == 0;
-  }
-  return false;
+  bool launcher = false;
+  ForEachProcess([&](const PROCESSENTRY32W& entry) {
+    if (entry.th32ProcessID != id) return true;
+    launcher = _wcsicmp(entry.szExeFile, L"start.exe") == 0;
+    return false;
+  });
+  return launcher;
 }
 
 // Whether this program's console was opened for this run, and so closes when it ends: Explorer

@@ -56,6 +56,13 @@ ScopedFile OpenForWriting(const std::string& path, DWORD disposition) {
   return file;
 }
 
+// A directory created where a deleted one may still be held open (access denied).
+bool MadeDirectory(const std::string& path) {
+  return WhileHeld([&] { return CreateDirectoryW(Verbatim(path).c_str(), nullptr) != FALSE; });
+}
+
+}  // namespace
+
 // What another process's handle can cause: a sharing or lock conflict, a file deleted but still
 // open (access denied, and its directory not yet empty), a section mapped over it.
 bool HolderMayCause(DWORD error) {
@@ -71,13 +78,6 @@ bool HolderMayCause(DWORD error) {
       return false;
   }
 }
-
-// A directory created where a deleted one may still be held open (access denied).
-bool MadeDirectory(const std::string& path) {
-  return WhileHeld([&] { return CreateDirectoryW(Verbatim(path).c_str(), nullptr) != FALSE; });
-}
-
-}  // namespace
 
 bool WhileHeld(const std::function<bool()>& attempt) {
   constexpr DWORD kPatienceMs = 10000;

@@ -26,6 +26,8 @@ std::wstring Verbatim(std::string_view path);
 // written or changed, for a second or more, sharing it with readers only. Any other error ends
 // it at once. The last error is the last attempt's.
 bool WhileHeld(const std::function<bool()>& attempt);
+// Whether another process holding the file can cause `error`; WhileHeld waits out these alone.
+bool HolderMayCause(DWORD error);
 
 // The tests' own operations on files and folders they made, each through WhileHeld. Paths are
 // taken as given (relative ones too); the file is invalid when it could not be opened.
